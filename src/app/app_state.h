@@ -1,0 +1,49 @@
+#pragma once
+// The program-wide state shared by the windows, the link and the operations.
+// One instance is owned by the application (or by plnctl, or by a test) and passed by reference.
+// Member names are the documented ones so that the code reads like the behaviour it implements.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct AppState {
+    // Folder of the executable: settings, texts and the working folders live here.
+    std::filesystem::path programFolder;
+
+    int16_t gLinkMode = 0;          // 0 none, 1 serial port open, 2 LAN (TCP)
+    int16_t gComPort = 0;           // serial port number 1..16
+    std::string gComSettings;       // "38400,N,8,1"
+    std::string gComDelimiter;      // "\r", "\n" or "\r\n"
+    std::string gLanDelimiter;      // terminator on the LAN link
+    int16_t gLanDelimiterIndex = 0; // 0 CR, 1 LF, 2 CR+LF
+    std::string gLanAddress;        // address of the LAN link made from frmLanSet
+    int32_t gLanguage = 0;          // 0 Japanese, 1 English
+
+    std::vector<std::string> gMsgParts; // last message split at "@"
+    int16_t gMsgAnswer = 0;             // 1 OK, 2 Cancel, 6 Yes, 7 No
+
+    std::vector<std::string> gFileNames; // batch conversion: names without folder (UTF-8)
+    std::vector<std::string> gFilePaths; // the same files with their folder
+    std::string gSaveFolder;             // output folder, ends in the separator
+    int16_t gBrowseOK = 0;               // -1 when a browser window was confirmed
+
+    int32_t gSockTimeout = 0;  // time base of the socket receive helpers, 0 = 1000 ms
+    int16_t gStopRequest = 0;  // -1 when Stop was pressed in the progress window
+    int32_t gImageOption = 0;  // option chosen in frmOption
+
+    // Working folders and fixed temporary files below the program folder.
+    std::filesystem::path tmpFolder() const { return programFolder / "TMP"; }
+    std::filesystem::path imageFolder() const { return programFolder / "IMAGE"; }
+    std::filesystem::path settingsFile() const { return programFolder / "Setting.ini"; }
+    std::filesystem::path messageFile() const {
+        return programFolder / (gLanguage == 0 ? "MessageJPN.ini" : "MessageENG.ini");
+    }
+    std::filesystem::path labelFile() const {
+        return programFolder / (gLanguage == 0 ? "LabelJPN.ini" : "LabelENG.ini");
+    }
+};
+
+// The application title: the caption of every message box.
+inline constexpr const char* kAppTitle = "Lumivex PLN TOOL";

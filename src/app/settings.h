@@ -1,0 +1,21 @@
+#pragma once
+// Setting.ini: the serial port, its line settings, the serial terminator and the language.
+
+#include "app_state.h"
+#include "messages.h"
+
+// Reads OPERATION/Language (writing "Japanese" when missing or empty) into gLanguage.
+// Returns false when the settings error was reported and the program must end.
+bool fncLoadLanguage(AppState& state, Messenger& messages);
+// Reads COM/Port, COM/Setting, COM/Delimitr (writing the defaults when missing or empty).
+bool fncLoadComSettings(AppState& state, Messenger& messages);
+// fncLoadLanguage then fncLoadComSettings.
+bool fncLoadSettings(AppState& state, Messenger& messages);
+// Writes the three COM keys from the shared state.
+bool fncSaveComSettings(AppState& state, Messenger& messages);
+// Writes OPERATION/Language as "Japanese" or "English".
+bool fncSaveLanguage(AppState& state, Messenger& messages);
+
+// The user's default language: 1041 (Japanese) when LC_ALL, LC_MESSAGES or LANG (the first
+// that is set) starts with "ja", 1033 otherwise.
+int userDefaultLangId();

@@ -1,0 +1,31 @@
+#pragma once
+// plnctl: the command-line front end. main.cpp parses the global options and hands the
+// command to the function that owns it.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CliOptions {
+    std::filesystem::path programFolder; // --program-folder, default the executable's folder
+    std::optional<int> com;              // --com N
+    std::string device;                  // --device PATH
+    std::string deviceSettings;          // --settings S (with --device)
+    std::string host;                    // --host ADDR[:PORT]
+    std::string delimiter;               // --delimiter CR|LF|CRLF, "" = from the settings
+};
+
+// Exit codes of every command.
+enum CliExit : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+// `convert`: raw files to BMP and BMP to raw (convert_command.cpp).
+int runConvertCommand(const CliOptions& options, const std::vector<std::string>& args);
+
+// The commands that talk to the controller: send, capture, bank, group, measure, result
+// (link_command.cpp). Returns kExitUsage for a command it does not know.
+int runLinkCommand(const CliOptions& options, const std::string& command,
+                   const std::vector<std::string>& args);
+
+// Prints the usage text to stderr.
+void printUsage();

@@ -1,0 +1,93 @@
+// plnctl [--program-folder DIR] [--com N | --device PATH [--settings S] | --host ADDR[:PORT]]
+//        [--delimiter CR|LF|CRLF] COMMAND ...
+#include "cli_commands.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+void printUsage()
+{
+    std::fputs(
+        "usage: plnctl [--program-folder DIR] [--com N | --device PATH [--settings S] | --host ADDR[:PORT]]\n"
+        "              [--delimiter CR|LF|CRLF] COMMAND\n"
+        "commands:\n"
+        "  convert [--pattern RGGB|GBRG|GRBG|BGGR] [--gain R,G,B] INPUT... (-o OUTPUT | -d DIR)\n"
+        "  send TEXT                       send one command line, print the reply\n"
+        "  capture                         capture an image on the controller\n"
+        "  bank select N | group select N  switch the active bank or bank group\n"
+        "  measure once|inspect|start|stop run or stop a measurement\n"
+        "  result                          print the judgement and the measured value\n",
+        stderr);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    CliOptions options;
+    options.programFolder = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+
+    int i = 1;
+    auto value = [&](std::string_view flag) -> const char* {
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "plnctl: %.*s needs a value\n", int(flag.size()), flag.data());
+            return nullptr;
+        }
+        return argv[++i];
+    };
+    for (; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg.rfind("--", 0) != 0)
+            break;
+        const char* v = nullptr;
+        if (arg == "--help") {
+            printUsage();
+            return kExitOk;
+        }
+        if (!(v = value(arg)))
+            return kExitUsage;
+        if (arg == "--program-folder") {
+            options.programFolder = v;
+        } else if (arg == "--com") {
+            char* end = nullptr;
+            long n = std::strtol(v, &end, 10);
+            if (*v == '\0' || *end != '\0' || n < 1 || n > 16) {
+                std::fprintf(stderr, "plnctl: --com takes a port number from 1 to 16\n");
+                return kExitUsage;
+            }
+            options.com = int(n);
+        } else if (arg == "--device") {
+            options.device = v;
+        } else if (arg == "--settings") {
+            options.deviceSettings = v;
+        } else if (arg == "--host") {
+            options.host = v;
+        } else if (arg == "--delimiter") {
+            options.delimiter = v;
+            if (options.delimiter != "CR" && options.delimiter != "LF" && options.delimiter != "CRLF") {
+                std::fprintf(stderr, "plnctl: --delimiter takes CR, LF or CRLF\n");
+                return kExitUsage;
+            }
+        } else {
+            std::fprintf(stderr, "plnctl: unknown option %s\n", argv[i]);
+            printUsage();
+            return kExitUsage;
+        }
+    }
+    int links = (options.com ? 1 : 0) + (options.device.empty() ? 0 : 1) + (options.host.empty() ? 0 : 1);
+    if (links > 1 || (!options.deviceSettings.empty() && options.device.empty())) {
+        std::fprintf(stderr, "plnctl: give at most one of --com, --device, --host (--settings goes with --device)\n");
+        return kExitUsage;
+    }
+    if (i >= argc) {
+        printUsage();
+        return kExitUsage;
+    }
+    std::string command = argv[i++];
+    std::vector<std::string> args(argv + i, argv + argc);
+    if (command == "convert")
+        return runConvertCommand(options, args);
+    return runLinkCommand(options, command, args);
+}
