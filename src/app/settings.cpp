@@ -1,0 +1,127 @@
+#include "settings.h"
+
+#include "ini_file.h"
+#include "ini_read.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+// Reads one key; a value too long for the lookup buffer is reported with Message 99 and
+// read as empty. Returns false when the report could not be shown (the program ends).
+bool readSetting(AppState& state, Messenger& messages, const char* section, const char* key, std::string& value)
+{
+    if (fncReadIni(state.settingsFile(), section, key, value) == IniRead::TooLong)
+        return messages.fncIniErrorMessage(std::string("The value of ") + key + " in Setting.ini is too long.");
+    return true;
+}
+
+std::string upper(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return s;
+}
+
+// A whole number as the settings file may hold it ("3", "1.5"), rounded half to even;
+// nullopt when it is not a number or lies outside the 16-bit range.
+std::optional<int16_t> toInteger(const std::string& text)
+{
+    if (text.empty() || text.find_first_of("xXpPnNiI") != std::string::npos)
+        return std::nullopt;
+    char* end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(v))
+        return std::nullopt;
+    double r = std::nearbyint(v);
+    if (r < -32768 || r > 32767)
+        return std::nullopt;
+    return int16_t(r);
+}
+
+} // namespace
+
+int userDefaultLangId()
+{
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* v = std::getenv(name);
+        if (v && *v)
+            return std::string(v).rfind("ja", 0) == 0 ? 1041 : 1033;
+    }
+    return 1033;
+}
+
+bool fncLoadLanguage(AppState& state, Messenger& messages)
+{
+    std::string v;
+    if (!readSetting(state, messages, "OPERATION", "Language", v))
+        return false;
+    if (v.empty()) {
+        v = "Japanese";
+        ini::writeKey(state.settingsFile(), "OPERATION", "Language", v);
+    }
+    if (upper(v) == "JAPANESE")
+        state.gLanguage = 0;
+    else if (upper(v) == "ENGLISH")
+        state.gLanguage = 1;
+    else
+        state.gLanguage = userDefaultLangId() == 1041 ? 0 : 1;
+    return true;
+}
+
+bool fncLoadComSettings(AppState& state, Messenger& messages)
+{
+    const auto file = state.settingsFile();
+    std::string v;
+    if (!readSetting(state, messages, "COM", "Port", v))
+        return false;
+    if (v.empty()) {
+        v = "1";
+        ini::writeKey(file, "COM", "Port", v);
+    }
+    auto port = toInteger(v);
+    if (!port)
+        return messages.fncIniErrorMessage("The serial port number in Setting.ini is not a whole number: " + v);
+    state.gComPort = *port;
+
+    if (!readSetting(state, messages, "COM", "Setting", v))
+        return false;
+    if (v.empty()) {
+        v = "38400,N,8,1";
+        ini::writeKey(file, "COM", "Setting", v);
+    }
+    state.gComSettings = v;
+
+    if (!readSetting(state, messages, "COM", "Delimitr", v))
+        return false;
+    if (v.empty()) {
+        v = "0";
+        ini::writeKey(file, "COM", "Delimitr", v);
+    }
+    state.gComDelimiter = v == "0" ? "\r" : v == "1" ? "\n" : "\r\n";
+    return true;
+}
+
+bool fncLoadSettings(AppState& state, Messenger& messages)
+{
+    return fncLoadLanguage(state, messages) && fncLoadComSettings(state, messages);
+}
+
+bool fncSaveComSettings(AppState& state, Messenger&)
+{
+    const auto file = state.settingsFile();
+    const std::string delimiter = state.gComDelimiter == "\r" ? "0" : state.gComDelimiter == "\n" ? "1" : "2";
+    ini::writeKey(file, "COM", "Port", std::to_string(state.gComPort));
+    ini::writeKey(file, "COM", "Setting", state.gComSettings);
+    ini::writeKey(file, "COM", "Delimitr", delimiter);
+    return true;
+}
+
+bool fncSaveLanguage(AppState& state, Messenger&)
+{
+    ini::writeKey(state.settingsFile(), "OPERATION", "Language", state.gLanguage != 0 ? "English" : "Japanese");
+    return true;
+}
