@@ -1,0 +1,159 @@
+#include "command_channel.h"
+
+#include "framing.h"
+#include "link_error.h"
+#include "port_names.h"
+
+#include <algorithm>
+#include <cctype>
+
+CommandChannel::CommandChannel(AppState& state, Messenger& messages, Clock& clock, SerialPort& port,
+                               SocketLayer& sockets)
+    : state_(state), messages_(messages), clock_(clock), port_(port), sockets_(sockets),
+      resolver_(fncComDeviceName)
+{
+}
+
+void CommandChannel::log(const std::string& line)
+{
+    if (log_)
+        log_->appendLine(line);
+}
+
+std::string CommandChannel::fncSendCommand(const std::string& command)
+{
+    std::string reply;
+    try {
+        switch (state_.gLinkMode) {
+        case 1:
+            // A port closed under the serial link (a transfer that could not give it back)
+            // is no link at all: say so instead of failing silently.
+            if (!port_.isOpen()) {
+                messages_.fncShowMessage("Message", kMsgNoLink);
+                return {};
+            }
+            reply = fncComTransact(command);
+            break;
+        case 2:
+            if (sockets_.socket().state() == kSockConnected)
+                sockets_.socket().readAll();
+            reply = fncLanTransact(command);
+            break;
+        default:
+            messages_.fncShowMessage("Message", kMsgNoLink);
+            return {};
+        }
+    } catch (const std::exception&) {
+        // The port or socket refused the exchange; the user hears of it as a missing reply.
+        reply.clear();
+    }
+    if (reply.empty()) {
+        messages_.fncShowMessage("Message", kMsgNoReply);
+        return {};
+    }
+    if (reply == "ER") {
+        messages_.fncShowMessage("Message", kMsgErrorReply);
+        return reply;
+    }
+    return reply;
+}
+
+std::string CommandChannel::fncComTransact(const std::string& command)
+{
+    const std::string& terminator = state_.gComDelimiter;
+    std::string line = frameCommand(command, terminator);
+    int64_t start = clock_.nowMs();
+    port_.clearInput();
+    if (!port_.write(line))
+        throw LinkError(kErrLinkFailure, port_.lastError(), "MSComm1");
+    std::string buffer;
+    for (;;) {
+        buffer += port_.readAll();
+        if (auto reply = extractReply(buffer, terminator))
+            return *reply;
+        if (port_.deviceLost()) {
+            endLostSerialLink();
+            return {};
+        }
+        int64_t left = start + kSerialReplyMs - clock_.nowMs();
+        if (left <= 0)
+            return {};
+        port_.waitForInput(int(left));
+    }
+}
+
+// The adapter was pulled out or the other end went away: the link ends here, once, and the
+// next command reports that there is no link.
+void CommandChannel::endLostSerialLink()
+{
+    std::string reason = port_.lastError();
+    std::string device = port_.config().device;
+    fncCloseComPort();
+    log("COM" + std::to_string(state_.gComPort) + " " + device + ": " + reason);
+    state_.gLinkMode = 0;
+}
+
+std::string CommandChannel::fncLanTransact(const std::string& command)
+{
+    const std::string& terminator = state_.gLanDelimiter;
+    std::string line = frameCommand(command, terminator);
+    int64_t start = clock_.nowMs();
+    TcpSocket& socket = sockets_.socket();
+    Waiter& waiter = sockets_.waiter();
+
+    if (socket.state() != kSockConnected) {
+        socket.close();
+        socket.connectToRemote();
+        int64_t limit = start + kLanReconnectMs;
+        while (socket.state() != kSockConnected) {
+            if (clock_.nowMs() >= limit)
+                return {};
+            waiter.waitUntil(limit, Pump::NonInput);
+        }
+    }
+    sockets_.fncSockSendText(line);
+
+    // The pieces of one reply are joined: TCP may deliver "O" and "K\r" in separate reads.
+    std::string received;
+    for (;;) {
+        received += sockets_.fncSockReceiveText(Pump::NonInput);
+        if (auto reply = extractReply(received, terminator))
+            return *reply;
+        if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected)
+            return {};
+    }
+}
+
+int CommandChannel::fncOpenComPort(bool binary)
+{
+    if (port_.isOpen())
+        port_.close();
+    std::string device = resolver_(state_.gComPort);
+    std::string reason;
+    auto config = parseComSettings(state_.gComSettings);
+    if (!config) {
+        reason = "invalid settings \"" + state_.gComSettings + "\"";
+    } else if (device.empty()) {
+        reason = "no serial port found";
+    } else {
+        config->device = device;
+        config->binary = binary;
+        if (port_.open(*config, &reason)) {
+            log("connected");
+            return 0;
+        }
+    }
+    std::string lower = reason;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (lower.find("permission") != std::string::npos)
+        reason += " (the user must be in the dialout group)";
+    log("COM" + std::to_string(state_.gComPort) + (device.empty() ? "" : " " + device) + ": " + reason);
+    return 1;
+}
+
+void CommandChannel::fncCloseComPort()
+{
+    if (port_.isOpen())
+        port_.close();
+    log("closed");
+}

@@ -1,0 +1,60 @@
+#include "device_link.h"
+
+#include "qt_serial_port.h"
+#include "qt_tcp_socket.h"
+#include "qt_waiter.h"
+#include "steady_clock.h"
+
+namespace {
+
+struct RealParts {
+    std::unique_ptr<Clock> clock = std::make_unique<SteadyClock>();
+    std::unique_ptr<QtWaiter> waiter = std::make_unique<QtWaiter>(*clock);
+    std::unique_ptr<QtSerialPort> port = std::make_unique<QtSerialPort>();
+    std::unique_ptr<QtTcpSocket> socket = std::make_unique<QtTcpSocket>();
+    RealParts()
+    {
+        QObject::connect(socket.get(), &QtTcpSocket::changed, waiter.get(), &QtWaiter::wake);
+        QObject::connect(port.get(), &QtSerialPort::inputArrived, waiter.get(), &QtWaiter::wake);
+    }
+};
+
+} // namespace
+
+DeviceLink::DeviceLink(AppState& state, Messenger& messages)
+    : state_(state), messages_(messages)
+{
+    RealParts parts;
+    clock_ = std::move(parts.clock);
+    waiter_ = std::move(parts.waiter);
+    port_ = std::move(parts.port);
+    socket_ = std::move(parts.socket);
+    sockets_ = std::make_unique<SocketLayer>(state_, *clock_, *waiter_, *socket_);
+    channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_);
+}
+
+DeviceLink::DeviceLink(AppState& state, Messenger& messages, std::unique_ptr<Clock> clock,
+                       std::unique_ptr<Waiter> waiter, std::unique_ptr<SerialPort> port,
+                       std::unique_ptr<TcpSocket> socket)
+    : state_(state), messages_(messages), clock_(std::move(clock)), waiter_(std::move(waiter)),
+      port_(std::move(port)), socket_(std::move(socket))
+{
+    sockets_ = std::make_unique<SocketLayer>(state_, *clock_, *waiter_, *socket_);
+    channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_);
+}
+
+DeviceLink::~DeviceLink()
+{
+    // The socket and port go before the waiter their signals are connected to.
+    channel_.reset();
+    sockets_.reset();
+    socket_.reset();
+    port_.reset();
+    waiter_.reset();
+}
+
+void DeviceLink::setStatusLogs(StatusLog* mainWindow, StatusLog* lanSettings)
+{
+    channel_->setStatusLog(mainWindow);
+    sockets_->setStatusLogs(mainWindow, lanSettings);
+}

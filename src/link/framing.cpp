@@ -1,0 +1,35 @@
+#include "framing.h"
+
+std::string frameCommand(const std::string& command, const std::string& terminator)
+{
+    size_t b = command.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return terminator;
+    size_t e = command.find_last_not_of(' ');
+    return command.substr(b, e - b + 1) + terminator;
+}
+
+std::optional<std::string> extractReply(const std::string& received, const std::string& terminator)
+{
+    if (terminator.empty() || received.find(terminator) == std::string::npos)
+        return std::nullopt;
+    size_t n = 0;
+    if (terminator == kCR) {
+        n = received.find('\r');
+    } else {
+        size_t lf = received.find('\n');
+        n = terminator == kCRLF ? (lf == 0 ? 0 : lf - 1) : lf;
+    }
+    return received.substr(0, n);
+}
+
+std::optional<std::string> terminatorFromName(const std::string& name)
+{
+    if (name == "CR")
+        return std::string(kCR);
+    if (name == "LF")
+        return std::string(kLF);
+    if (name == "CRLF" || name == "CR+LF")
+        return std::string(kCRLF);
+    return std::nullopt;
+}

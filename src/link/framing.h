@@ -1,0 +1,20 @@
+#pragma once
+// Framing of a command line and cutting the reply out of the received text.
+
+#include <optional>
+#include <string>
+
+inline constexpr const char* kCR = "\r";
+inline constexpr const char* kLF = "\n";
+inline constexpr const char* kCRLF = "\r\n";
+
+// The command with blanks at both ends removed, followed by the terminator.
+std::string frameCommand(const std::string& command, const std::string& terminator);
+
+// The reply once the text holds the whole terminator, else nullopt. The reply is the text
+// before the first CR (terminator CR), before the first LF (LF), or before the character
+// preceding the first LF (CR+LF); whatever follows is dropped.
+std::optional<std::string> extractReply(const std::string& received, const std::string& terminator);
+
+// "CR", "LF", "CRLF"/"CR+LF" to the terminator; nullopt for anything else.
+std::optional<std::string> terminatorFromName(const std::string& name);

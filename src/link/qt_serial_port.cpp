@@ -1,0 +1,106 @@
+#include "qt_serial_port.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+QtSerialPort::QtSerialPort()
+{
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::inputArrived);
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    lastError_ = port_.errorString().toStdString();
+    // A device that went away reports itself as a resource or read failure; either way the
+    // port is dead and waiting on it would only spin.
+    if (port_.isOpen() && (error == QSerialPort::ResourceError || error == QSerialPort::ReadError))
+        lost_ = true;
+}
+
+bool QtSerialPort::open(const SerialConfig& config, std::string* reason)
+{
+    close();
+    config_ = config;
+    lost_ = false;
+    port_.setPortName(QString::fromStdString(config.device));
+    port_.setBaudRate(config.baud);
+    port_.setParity(config.parity == 'O' ? QSerialPort::OddParity
+                    : config.parity == 'E' ? QSerialPort::EvenParity : QSerialPort::NoParity);
+    port_.setDataBits(static_cast<QSerialPort::DataBits>(config.dataBits));
+    port_.setStopBits(config.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        lastError_ = port_.errorString().toStdString();
+        if (reason)
+            *reason = lastError_;
+        port_.clearError();
+        return false;
+    }
+    // A pseudo-terminal has no modem lines and refuses these; that is not a failure.
+    port_.setDataTerminalReady(true);
+    port_.setRequestToSend(true);
+    port_.clear(QSerialPort::Input);
+    port_.readAll();
+    port_.clearError();
+    lost_ = false;
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+}
+
+bool QtSerialPort::write(const std::string& bytes)
+{
+    if (!port_.isOpen() || lost_)
+        return false;
+    if (port_.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        return false;
+    port_.flush();
+    return true;
+}
+
+std::string QtSerialPort::readAll()
+{
+    if (!port_.isOpen())
+        return {};
+    QByteArray data = port_.readAll();
+    return std::string(data.constData(), size_t(data.size()));
+}
+
+int64_t QtSerialPort::bytesAvailable()
+{
+    return port_.isOpen() ? port_.bytesAvailable() : 0;
+}
+
+void QtSerialPort::clearInput()
+{
+    if (!port_.isOpen())
+        return;
+    port_.clear(QSerialPort::Input);
+    port_.readAll();
+}
+
+void QtSerialPort::waitForInput(int ms)
+{
+    if (!port_.isOpen() || lost_ || ms <= 0)
+        return;
+    QElapsedTimer timer;
+    timer.start();
+    if (port_.waitForReadyRead(ms))
+        return;
+    if (port_.error() == QSerialPort::ResourceError || port_.error() == QSerialPort::ReadError)
+        lost_ = true;
+    else
+        port_.clearError();
+    // Never return early without a reason: the caller would come straight back and spin.
+    qint64 left = ms - timer.elapsed();
+    if (!lost_ && left > 0 && port_.bytesAvailable() == 0)
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 20)));
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The real Waiter: sleeps in a QEventLoop until a timer at the deadline or wake() (connected to
+// the socket's readyRead and state changes) ends it, so a wait costs no processor time.
+
+#include "clock.h"
+
+#include <QObject>
+
+class QEventLoop;
+
+class QtWaiter : public QObject, public Waiter {
+    Q_OBJECT
+public:
+    explicit QtWaiter(Clock& clock) : clock_(clock) {}
+    void waitUntil(int64_t deadlineMs, Pump pump) override;
+
+public slots:
+    // Ends the wait in progress: something the waiting code looks at may have changed.
+    void wake();
+
+private:
+    Clock& clock_;
+    QEventLoop* current_ = nullptr;
+};

@@ -1,0 +1,43 @@
+#pragma once
+// The serial port as the link code uses it: open with a line configuration, write, read what
+// has arrived, wait for more. The real one wraps QSerialPort; tests use an in-memory fake.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct SerialConfig {
+    std::string device;  // system path of the port, e.g. /dev/ttyUSB0 or a pseudo-terminal
+    int baud = 38400;
+    char parity = 'N';   // N, O, E
+    int dataBits = 8;
+    int stopBits = 1;
+    bool binary = false; // text mode for commands, binary mode for XMODEM
+};
+
+// Parses "38400,N,8,1" into the line fields of a configuration; nullopt when a field is
+// missing or not a number.
+std::optional<SerialConfig> parseComSettings(const std::string& settings);
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+    virtual bool isOpen() const = 0;
+    // Opens with no handshaking, DTR and RTS asserted and the input emptied. On failure
+    // returns false and puts the system's reason into *reason.
+    virtual bool open(const SerialConfig& config, std::string* reason) = 0;
+    virtual void close() = 0;
+    virtual const SerialConfig& config() const = 0;
+    // Writes all bytes; false when the port refused them.
+    virtual bool write(const std::string& bytes) = 0;
+    // Everything that has arrived, removed from the input.
+    virtual std::string readAll() = 0;
+    virtual int64_t bytesAvailable() = 0;
+    virtual void clearInput() = 0;
+    // Blocks without running window events until input arrives or ms pass.
+    virtual void waitForInput(int ms) = 0;
+    // True once the device went away under an open port (adapter pulled out, peer closed).
+    virtual bool deviceLost() const = 0;
+    // The system's reason for the last failure, for the status box.
+    virtual std::string lastError() const = 0;
+};
