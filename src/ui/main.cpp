@@ -1,0 +1,34 @@
+#include "app_icon.h"
+#include "frm_main.h"
+#include "message_box_prompter.h"
+#include "pln_application.h"
+#include "termination_signals.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSessionManager>
+
+int main(int argc, char* argv[]) {
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("PLNTOOL"));
+    QApplication::setDesktopFileName(QStringLiteral("plntool"));
+    QApplication::setWindowIcon(appIcon());
+
+    // Before anything else, so that a close request during start-up waits for the event loop.
+    TerminationSignals termination;
+    termination.install();
+
+    MessageBoxPrompter prompter;
+    PlnApplication app(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString(),
+                       prompter);
+    QObject::connect(&termination, &TerminationSignals::closeRequested, &app,
+                     [&app](int) { app.requestClose(); });
+    QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &app,
+                     [&app](QSessionManager&) { app.requestClose(); });
+
+    if (!app.start()) {
+        return 1;
+    }
+    app.mainWindow().show();
+    return qtApp.exec();
+}

@@ -1,0 +1,104 @@
+#include "pln_application.h"
+
+#include "frm_about.h"
+#include "frm_main.h"
+#include "frm_option.h"
+#include "settings.h"
+#include "window_labels.h"
+#include "working_folders.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFont>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void endProcess(int status) {
+    // No further window event may run: open dialogs and the link go with the process.
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+} // namespace
+
+PlnApplication::PlnApplication(std::filesystem::path programFolder, Prompter& prompter,
+                               QObject* parent)
+    : QObject(parent), messenger_(state_, prompter), mainWindow_(std::make_unique<frmMain>()) {
+    terminate = endProcess;
+    state_.programFolder = std::move(programFolder);
+
+    connect(mainWindow_.get(), &frmMain::exitRequested, this, &PlnApplication::fncExitApplication);
+    auto action = [this](const char* name) {
+        return mainWindow_->findChild<QAction*>(QString::fromLatin1(name));
+    };
+    connect(action("mnuConvert"), &QAction::triggered, this, &PlnApplication::openOptionDialog);
+    connect(action("mnuVersion"), &QAction::triggered, this, &PlnApplication::showAboutBox);
+    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_); });
+}
+
+PlnApplication::~PlnApplication() = default;
+
+bool PlnApplication::start() {
+    fncMakeFolders(state_);
+    if (!fncLoadSettings(state_, messenger_)) {
+        terminate(1);
+        return false;
+    }
+    useJapaneseFontFallback();
+    fncApplyLabels(mainWindow_.get(), state_);
+    fncDeleteTempFiles(state_);
+    state_.gLinkMode = openSerialPort && openSerialPort() ? 1 : 0;
+    state_.gLanDelimiter = "\r";
+    mainWindow_->setStartupConnectionState();
+    return true;
+}
+
+void PlnApplication::fncExitApplication() {
+    if (exiting_) {
+        return;
+    }
+    exiting_ = true;
+    fncSaveLanguage(state_, messenger_);
+    fncDeleteTempFiles(state_);
+    if (stopMeasurement) {
+        stopMeasurement();
+    }
+    terminate(0);
+}
+
+void PlnApplication::requestClose() {
+    if (exiting_) {
+        terminate(0);
+        return;
+    }
+    fncExitApplication();
+}
+
+void PlnApplication::openOptionDialog() {
+    frmOption dialog(state_, mainWindow_.get());
+    dialog.exec();
+}
+
+void PlnApplication::showAboutBox() {
+    frmAbout dialog(state_, messenger_, mainWindow_.get());
+    dialog.exec();
+}
+
+void PlnApplication::useJapaneseFontFallback() {
+    // Menus and message boxes use the application font; in Japanese its kanji and kana must come
+    // from a Japanese font, not from whichever CJK font the system falls back to first.
+    if (state_.gLanguage != 0 || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return;
+    }
+    QFont font = QApplication::font();
+    QStringList families = font.families();
+    if (families.isEmpty()) {
+        families.append(font.family());
+    }
+    families.append(QStringLiteral("Noto Sans CJK JP"));
+    font.setFamilies(families);
+    QApplication::setFont(font);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The running program: the shared state, the message texts, the main window, the start-up
+// sequence and the exit routine that every way of quitting goes through.
+
+#include "app_state.h"
+#include "messages.h"
+
+#include <QObject>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class frmMain;
+class Prompter;
+
+class PlnApplication : public QObject {
+    Q_OBJECT
+public:
+    PlnApplication(std::filesystem::path programFolder, Prompter& prompter,
+                   QObject* parent = nullptr);
+    ~PlnApplication() override;
+
+    // Working folders, settings, the main window's labels, stale temporary files, the serial
+    // port and the LAN terminator, in that order. False when a settings failure that could
+    // not be reported has ended the program (terminate has been called).
+    bool start();
+
+    // Saves the language, deletes the temporary files, stops a running continuous measurement
+    // and ends the process with status 0. Runs once: a second call while it runs does nothing.
+    void fncExitApplication();
+
+    // A close request from outside (SIGTERM, the session ending): the exit routine; a second
+    // request while the routine waits for a message box ends the process at once.
+    void requestClose();
+
+    AppState& state() { return state_; }
+    Messenger& messenger() { return messenger_; }
+    frmMain& mainWindow() { return *mainWindow_; }
+
+    // Opens the serial port with the current settings (fncOpenComPort): true when it opened.
+    // Not set: the port cannot be opened and the link stays at 0.
+    std::function<bool()> openSerialPort;
+    // The measurement stop of the exit routine: ends a running continuous measurement.
+    std::function<void()> stopMeasurement;
+    // Ends the process with the given status. Tests replace it to stay alive.
+    std::function<void(int)> terminate;
+
+private:
+    void openOptionDialog();
+    void showAboutBox();
+    void useJapaneseFontFallback();
+
+    AppState state_;
+    Messenger messenger_;
+    std::unique_ptr<frmMain> mainWindow_;
+    bool exiting_ = false;
+};
