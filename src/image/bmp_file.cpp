@@ -1,0 +1,247 @@
+#include "image/bmp_file.h"
+
+#include "image/file_util.h"
+#include "image/pixel_conversion.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <string>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+bool fncLongToBytes(std::span<uint8_t> field, int32_t value)
+{
+    if (value < 0 || field.empty() || field.size() > 4)
+        return false;
+    uint32_t rest = static_cast<uint32_t>(value);
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        field[i] = static_cast<uint8_t>(rest & 0xFF);
+        rest >>= 8;
+    }
+    return rest == 0;
+}
+
+std::optional<int32_t> fncBytesToLong(std::span<const uint8_t> field)
+{
+    uint64_t sum = 0;
+    for (std::size_t i = field.size(); i-- > 0;)
+        sum = (sum << 8) | field[i];
+    if (field.size() > 4 || sum > uint64_t(std::numeric_limits<int32_t>::max()))
+        return std::nullopt;
+    return static_cast<int32_t>(sum);
+}
+
+namespace {
+
+// Standard BMP rows are padded to a multiple of 4 bytes.
+uint64_t paddedRowBytes(int32_t width)
+{
+    return (uint64_t(width) * 3 + 3) & ~uint64_t(3);
+}
+
+struct HeaderField {
+    std::size_t offset;
+    std::size_t size;
+    int64_t value;
+};
+
+} // namespace
+
+std::optional<std::array<uint8_t, kBmpHeaderSize>> makeBmpHeader(int32_t width, int32_t height)
+{
+    if (width < 0 || height < 0)
+        return std::nullopt;
+    const int64_t imageBytes = int64_t(paddedRowBytes(width)) * height;
+    const HeaderField fields[] = {
+        {0, 2, 19778},                // bfType "BM"
+        {2, 4, imageBytes + 54},      // bfSize
+        {6, 2, 0},                    // bfReserved1
+        {8, 2, 0},                    // bfReserved2
+        {10, 4, 54},                  // bfOffBits
+        {14, 4, 40},                  // biSize
+        {18, 4, width},               // biWidth
+        {22, 4, height},              // biHeight: positive, rows bottom-up
+        {26, 2, 1},                   // biPlanes
+        {28, 2, 24},                  // biBitCount
+        {30, 4, 0},                   // biCompression
+        {34, 4, imageBytes},          // biSizeImage
+        {38, 4, 100},                 // biXPelsPerMeter
+        {42, 4, 100},                 // biYPelsPerMeter
+        {46, 4, 0},                   // biClrUsed
+        {50, 4, 0},                   // biClrImportant
+    };
+    std::array<uint8_t, kBmpHeaderSize> header{};
+    for (const HeaderField& f : fields) {
+        if (f.value > std::numeric_limits<int32_t>::max() ||
+            !fncLongToBytes(std::span<uint8_t>(header.data() + f.offset, f.size), static_cast<int32_t>(f.value)))
+            return std::nullopt;
+    }
+    return header;
+}
+
+bool encodeBmp(const BmpPixelBuffer& buffer, int32_t width, int32_t height, std::vector<uint8_t>& file)
+{
+    const auto header = makeBmpHeader(width, height);
+    if (!header || buffer.width != width || buffer.height != height ||
+        buffer.bytes.size() != std::size_t(width) * 3 * std::size_t(height))
+        return false;
+    const std::size_t rowBytes = std::size_t(width) * 3;
+    const std::size_t padded = paddedRowBytes(width);
+    file.resize(kBmpHeaderSize + padded * std::size_t(height));
+    std::memcpy(file.data(), header->data(), kBmpHeaderSize);
+    uint8_t* out = file.data() + kBmpHeaderSize;
+    for (int32_t r = 0; r < height; ++r, out += padded) {
+        std::memcpy(out, buffer.row(r), rowBytes);
+        std::memset(out + rowBytes, 0, padded - rowBytes);
+    }
+    return true;
+}
+
+fs::path fncWriteBmp(ImageWorkspace& ws, const fs::path& programFolder)
+{
+    const fs::path path = programFolder / "TMP" / "tmp.bmp";
+    const auto header = makeBmpHeader(ws.imageWidth, ws.imageHeight);
+    const BmpPixelBuffer& buffer = ws.bmpBuffer;
+    if (!header || buffer.width != ws.imageWidth || buffer.height != ws.imageHeight)
+        return {};
+    const std::size_t rowBytes = buffer.rowBytes();
+    const std::size_t padding = paddedRowBytes(buffer.width) - rowBytes;
+    std::string error;
+    bool ok;
+    if (padding == 0) {
+        ok = writeFileDirect(path, {{header->data(), header->size()}, {buffer.bytes.data(), buffer.bytes.size()}},
+                             error);
+    } else {
+        std::vector<uint8_t> file;
+        ok = encodeBmp(buffer, ws.imageWidth, ws.imageHeight, file) &&
+             writeFileDirect(path, {{file.data(), file.size()}}, error);
+    }
+    return ok ? path : fs::path();
+}
+
+fs::path fncImageToBmp(ImageWorkspace& ws, const fs::path& programFolder, SimdLevel level)
+{
+    if (ws.sensorImage.plnHeader.colourFlag == 0)
+        fncBayerToRgb(ws, level);
+    else
+        fncGrayToRgb(ws);
+    return fncWriteBmp(ws, programFolder);
+}
+
+bool decodeBmp(const uint8_t* data, std::size_t size, BmpPixelBuffer& buffer, std::string& error)
+{
+    if (size < kBmpHeaderSize) {
+        error = "the file is too short to be a BMP picture.";
+        return false;
+    }
+    auto field = [&](std::size_t offset, std::size_t bytes) {
+        return fncBytesToLong(std::span<const uint8_t>(data + offset, bytes));
+    };
+    if (data[0] != 'B' || data[1] != 'M') {
+        error = "the file is not a BMP picture (it does not start with \"BM\").";
+        return false;
+    }
+    const auto offBits = field(10, 4);
+    const auto infoSize = field(14, 4);
+    const auto bitCount = field(28, 2);
+    const auto compression = field(30, 4);
+    if (!infoSize || *infoSize < 40) {
+        error = "the BMP picture has an old or unknown header form; only Windows BMP headers are read.";
+        return false;
+    }
+    if (!bitCount || *bitCount != 24) {
+        error = "the BMP picture has " + std::to_string(bitCount.value_or(-1)) +
+                " bits per pixel; only 24-bit pictures are read.";
+        return false;
+    }
+    if (!compression || *compression != 0) {
+        error = "the BMP picture is compressed; only uncompressed pictures are read.";
+        return false;
+    }
+    const auto width = field(18, 4);
+    const auto height = field(22, 4);
+    if (!width) {
+        error = "the BMP picture has a negative width.";
+        return false;
+    }
+    if (!height) {
+        // The top bit of biHeight marks a picture stored top down.
+        error = "overflow: the BMP picture is stored top down (negative height), which is not supported.";
+        return false;
+    }
+    if (*width == 0 || *height == 0) {
+        error = "the BMP picture has no pixels (width or height 0).";
+        return false;
+    }
+    if (!offBits || *offBits < int32_t(kBmpHeaderSize) || uint64_t(*offBits) > size) {
+        error = "the pixel data offset of the BMP picture lies outside the file.";
+        return false;
+    }
+    const uint64_t rowBytes = uint64_t(*width) * 3;
+    const uint64_t available = size - uint64_t(*offBits);
+    const uint64_t paddedSize = paddedRowBytes(*width) * uint64_t(*height);
+    const uint64_t unpaddedSize = rowBytes * uint64_t(*height);
+    uint64_t stride;
+    if (available >= paddedSize) {
+        stride = paddedRowBytes(*width);
+    } else if (available == unpaddedSize) {
+        // Written without row padding by earlier versions of this program.
+        stride = rowBytes;
+    } else {
+        error = "the file is shorter than its " + std::to_string(*width) + " x " + std::to_string(*height) +
+                " picture.";
+        return false;
+    }
+    try {
+        buffer.assignZero(*width, *height);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory for the picture.";
+        return false;
+    }
+    const uint8_t* in = data + *offBits;
+    for (int32_t r = 0; r < *height; ++r, in += stride)
+        std::memcpy(buffer.row(r), in, rowBytes);
+    return true;
+}
+
+bool fncReadBmp(ImageWorkspace& ws, const fs::path& path, ImageReporter& reporter)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f || fs::is_directory(path)) {
+        const int errorNumber = f ? EISDIR : errno;
+        if (f)
+            std::fclose(f);
+        reporter.showError(describeFileError("Cannot open", path, errorNumber));
+        return false;
+    }
+    std::vector<uint8_t> data;
+    std::string error;
+    bool ok = true;
+    try {
+        std::error_code ec;
+        const auto size = fs::file_size(path, ec);
+        data.resize(ec ? 0 : std::size_t(size));
+        if (!data.empty() && std::fread(data.data(), 1, data.size(), f) != data.size())
+            ok = false;
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    std::fclose(f);
+    if (!ok) {
+        reporter.showError(describeFileError("Cannot read", path, errno ? errno : EIO));
+        return false;
+    }
+    BmpPixelBuffer buffer;
+    if (!decodeBmp(data.data(), data.size(), buffer, error)) {
+        reporter.showError("Cannot read " + path.string() + ": " + error);
+        return false;
+    }
+    ws.bmpBuffer = std::move(buffer);
+    ws.imageWidth = ws.bmpBuffer.width;
+    ws.imageHeight = ws.bmpBuffer.height;
+    return true;
+}
