@@ -35,6 +35,9 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
             reply = fncComTransact(command);
             break;
         case 2:
+            // Let the socket take in what happened while the program sat idle (a peer
+            // that closed the connection), so a dropped link is reconnected first.
+            sockets_.yield(Pump::NonInput);
             if (sockets_.socket().state() == kSockConnected)
                 sockets_.socket().readAll();
             reply = fncLanTransact(command);

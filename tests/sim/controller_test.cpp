@@ -1,0 +1,85 @@
+#include "controller.h"
+#include "line_reader.h"
+
+#include <gtest/gtest.h>
+
+TEST(SimController, AnswersEveryCommandWord)
+{
+    Controller c;
+    struct Case { const char* line; const char* reply; Transfer transfer; };
+    const Case cases[] = {
+        {"CAPTURE", "OK", Transfer::None},
+        {"IMGSAVE 0 0", "READY", Transfer::ToTool},
+        {"IMGSAVE 0 99", "READY", Transfer::ToTool},
+        {"IMGSAVE 0 -1", "READY", Transfer::ToTool},
+        {"IMGINFO 0 0", "1", Transfer::None},
+        {"IMGINFO 0 3", "35", Transfer::None},
+        {"IMGLOAD", "OK", Transfer::FromTool},
+        {"BANK 31", "OK", Transfer::None},
+        {"BG 0", "OK", Transfer::None},
+        {"BNKSAVE 0 5", "READY", Transfer::ToTool},
+        {"BGRSAVE 0 31", "READY", Transfer::ToTool},
+        {"SYSSAVE 0", "READY", Transfer::ToTool},
+        {"BNKLOAD 0 0", "READY", Transfer::FromTool},
+        {"BGRLOAD 0 7", "READY", Transfer::FromTool},
+        {"SYSLOAD 0", "READY", Transfer::FromTool},
+        {"M", "OK", Transfer::None},
+        {"M /I", "OK", Transfer::None},
+        // out of range, malformed or unknown
+        {"IMGSAVE 0 100", "ER", Transfer::None}, {"IMGSAVE 0 -2", "ER", Transfer::None},
+        {"IMGINFO 0 4", "ER", Transfer::None},   {"BANK 32", "ER", Transfer::None},
+        {"BG -1", "ER", Transfer::None},         {"BNKSAVE 0", "ER", Transfer::None},
+        {"SYSSAVE 1", "ER", Transfer::None},     {"BANK x", "ER", Transfer::None},
+        {"DATAGET 2 2", "ER", Transfer::None},   {"M /X", "ER", Transfer::None},
+        {"capture", "ER", Transfer::None},       {"", "ER", Transfer::None},
+    };
+    for (const Case& k : cases) {
+        ControllerReply r = c.handle(k.line, 0);
+        EXPECT_EQ(r.text, k.reply) << k.line;
+        EXPECT_EQ(r.transfer, k.transfer) << k.line;
+    }
+    EXPECT_EQ(c.handle("BANK 12", 0).text, "OK");
+    EXPECT_EQ(c.bank(), 12);
+    EXPECT_EQ(c.handle("IMGSAVE 0 -1", 0).number, -1);
+}
+
+TEST(SimController, MeasurementsMoveOnAndContinuousRunsUntilStopped)
+{
+    Controller c;
+    std::string first = c.handle("DATAGET 2 1", 0).text;
+    c.handle("M", 0);
+    EXPECT_NE(c.handle("DATAGET 2 1", 0).text, first);
+
+    EXPECT_EQ(c.handle("M /C", 1000).text, "OK");
+    EXPECT_EQ(c.handle("M /C", 1000).text, "ER"); // already running
+    EXPECT_EQ(c.measurements(1500), 1 + 5);
+    EXPECT_EQ(c.handle("M /E", 1500).text, "OK");
+    EXPECT_FALSE(c.continuous());
+    EXPECT_EQ(c.measurements(9000), 6);
+    for (int64_t t : {0, 100, 200, 300, 400}) {
+        std::string j = c.handle("DATAGET 2 0", t).text;
+        EXPECT_TRUE(j == "-2" || j == "-1" || j == "0") << j;
+    }
+}
+
+TEST(SimLineReader, EachLineKeepsItsTerminator)
+{
+    LineReader r;
+    r.feed("A\nB\r\nC\rD\r");
+    auto a = r.next();
+    auto b = r.next();
+    auto c = r.next();
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(a->text + "|" + a->terminator, "A|\n");
+    EXPECT_EQ(b->text + "|" + b->terminator, "B|\r\n");
+    EXPECT_EQ(c->text + "|" + c->terminator, "C|\r");
+    EXPECT_FALSE(r.next()); // "D\r" might still become D CR+LF
+    EXPECT_TRUE(r.holdsCR());
+    auto d = r.flushCR();
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->terminator, "\r");
+    r.feed("\nE\n"); // the late LF of D's line is not an empty command
+    auto e = r.next();
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->text, "E");
+}

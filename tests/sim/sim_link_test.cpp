@@ -1,0 +1,164 @@
+// The real link (QSerialPort on a pseudo-terminal, QTcpSocket on loopback) against plnsim.
+#include "link_fixture.h"
+#include "sim_process.h"
+
+#include "link/device_link.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <thread>
+
+namespace {
+
+struct Expect { const char* command; const char* reply; std::vector<long> boxes; };
+
+// The command set as the simulator answers it; file transfers are refused until XMODEM exists.
+const Expect kCommandSet[] = {
+    {"CAPTURE", "OK", {}},        {"IMGINFO 0 0", "1", {}},     {"IMGINFO 0 3", "35", {}},
+    {"BANK 3", "OK", {}},         {"BG 31", "OK", {}},          {"M", "OK", {}},
+    {"M /I", "OK", {}},           {"M /C", "OK", {}},           {"M /E", "OK", {}},
+    {"BANK 32", "ER", {24}},      {"IMGSAVE 0 5", "ER", {24}},  {"HELLO", "ER", {24}},
+};
+
+class SimLink : public ::testing::Test {
+protected:
+    SimLink()
+    {
+        writeTestMessages(folder);
+        state.programFolder = folder.path();
+        state.gLanguage = 1;
+        state.gComPort = 1;
+        state.gComSettings = "38400,N,8,1";
+        state.gComDelimiter = "\r";
+        state.gLanDelimiter = "\r";
+        link.setStatusLogs(&log, nullptr);
+    }
+    std::vector<long> boxes()
+    {
+        std::vector<long> n;
+        for (const auto& b : prompter.shown)
+            n.push_back(b.number);
+        prompter.shown.clear();
+        return n;
+    }
+    void useSerial(const std::string& device)
+    {
+        link.channel().setDeviceResolver([device](int) { return device; });
+        ASSERT_EQ(link.channel().fncOpenComPort(), 0) << (log.lines.empty() ? "" : log.lines.back());
+        state.gLinkMode = 1;
+    }
+    void useLan(int port)
+    {
+        link.socket().setRemote("127.0.0.1", uint16_t(port));
+        link.socket().connectToRemote();
+        state.gLinkMode = 2;
+    }
+    // The program sitting idle between two clicks: events run, nothing else happens.
+    static void idle(int ms)
+    {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    void expectCommandSet()
+    {
+        for (const Expect& e : kCommandSet) {
+            EXPECT_EQ(link.fncSendCommand(e.command), e.reply) << e.command;
+            EXPECT_EQ(boxes(), e.boxes) << e.command;
+        }
+        std::string judgement = link.fncSendCommand("DATAGET 2 0");
+        EXPECT_TRUE(judgement == "0" || judgement == "-1" || judgement == "-2") << judgement;
+        EXPECT_FALSE(link.fncSendCommand("DATAGET 2 1").empty());
+    }
+
+    TempFolder folder;
+    AppState state;
+    RecordingPrompter prompter;
+    Messenger messenger{state, prompter};
+    RecordingStatusLog log;
+    DeviceLink link{state, messenger};
+};
+
+} // namespace
+
+TEST_F(SimLink, CommandSetOverTcpWithEachTerminator)
+{
+    SimProcess sim({"--tcp", "0"});
+    useLan(sim.tcpPort);
+    expectCommandSet();
+    for (const char* t : {"\n", "\r\n", "\r"}) {
+        state.gLanDelimiter = t;
+        EXPECT_EQ(link.fncSendCommand(" BANK 4 "), "OK");
+    }
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(SimLink, CommandSetOverAPseudoTerminalWithEachTerminator)
+{
+    std::string linkPath = (folder / "com1").string();
+    SimProcess sim({"--pty", linkPath});
+    useSerial(linkPath);
+    EXPECT_EQ(log.lines, std::vector<std::string>{"connected"});
+    expectCommandSet();
+    for (const char* t : {"\n", "\r\n", "\r"}) {
+        state.gComDelimiter = t;
+        EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK");
+    }
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(SimLink, LanReconnectsAfterTheSimulatorDropsTheConnection)
+{
+    SimProcess sim({"--tcp", "0", "--drop-after", "1"});
+    useLan(sim.tcpPort);
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK");
+    for (int i = 0; i < 3; ++i) {
+        idle(100);
+        EXPECT_EQ(link.fncSendCommand("BANK 1"), "OK") << i;
+    }
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(SimLink, SimulatorKilledDuringAnLanExchange)
+{
+    auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--tcp", "0", "--reply-delay", "3000"});
+    useLan(sim->tcpPort);
+    std::thread killer([&] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); sim->kill(); });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
+    killer.join();
+    EXPECT_LT(t.elapsed(), 5500);
+    EXPECT_EQ(boxes(), std::vector<long>{22});
+    EXPECT_EQ(state.gLinkMode, 2); // the next command tries to reconnect
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
+    EXPECT_EQ(boxes(), std::vector<long>{22});
+}
+
+TEST_F(SimLink, PseudoTerminalClosedDuringASerialExchange)
+{
+    std::string linkPath = (folder / "com1").string();
+    auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--pty", linkPath, "--reply-delay", "3000"});
+    useSerial(linkPath);
+    std::thread killer([&] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); sim->kill(); });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
+    killer.join();
+    EXPECT_LT(t.elapsed(), 2000);
+    EXPECT_EQ(boxes(), std::vector<long>{22});
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_FALSE(link.port().isOpen());
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
+    EXPECT_EQ(boxes(), std::vector<long>{21});
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
