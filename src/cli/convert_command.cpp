@@ -1,9 +1,166 @@
+// plnctl convert: raw files (.BYR/.GRY) to BMP exactly as one entry of the batch conversion,
+// and a BMP to a raw file the way "open BMP, save as raw" does.
 #include "cli_commands.h"
+#include "convert_options.h"
 
+#include "image/bmp_file.h"
+#include "image/bmp_to_raw.h"
+#include "image/file_util.h"
+#include "image/image_workspace.h"
+#include "image/pln_file.h"
+#include "image/raw_conversion.h"
+
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <system_error>
 
-int runConvertCommand(const CliOptions&, const std::vector<std::string>&)
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every failure of one file becomes one line "plnctl: <file>: <what went wrong>".
+class StderrReporter : public ImageReporter {
+public:
+    std::string file;
+    bool reported = false;
+
+    void showError(const std::string& description) override { print(description); }
+    void showMessage(const std::string&, int, const std::string& description) override { print(description); }
+    void print(const std::string& what)
+    {
+        std::fprintf(stderr, "plnctl: %s: %s\n", file.c_str(), what.c_str());
+        reported = true;
+    }
+};
+
+std::string lowerExtension(const fs::path& p)
 {
-    std::fputs("plnctl: convert is not built yet\n", stderr);
-    return kExitUsage;
+    std::string ext = p.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext;
+}
+
+bool isRawName(const fs::path& p)
+{
+    const std::string ext = lowerExtension(p);
+    return ext == ".byr" || ext == ".gry";
+}
+
+bool sameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
+struct Converter {
+    ImageWorkspace ws;
+    StderrReporter reporter;
+    fs::path programFolder;
+    fs::path tmpFolder;
+    ConversionOverrides overrides;
+
+    bool rawToBmp(const fs::path& input, const fs::path& output)
+    {
+        switch (convertBatchEntry(ws, reporter, programFolder, input, overrides)) {
+        case EntryResult::Converted:
+            break;
+        case EntryResult::ConvertFailed:
+            reporter.showMessage("Message", kMessageConversionFailed, "the conversion failed");
+            return false;
+        case EntryResult::BmpMissing:
+            reporter.showMessage("Message", kMessageFileMissing, "the converted picture is missing");
+            return false;
+        default:
+            return false; // already reported
+        }
+        std::string error;
+        if (!copyFileReplacing(tmpFolder / "tmp.bmp", output, error)) {
+            reporter.print(error);
+            return false;
+        }
+        return true;
+    }
+
+    bool bmpToRaw(const fs::path& input, const fs::path& output)
+    {
+        if (!fncReadBmp(ws, input, reporter))
+            return false;
+        std::error_code ec;
+        for (const char* work : {"tmp.bin", "tmp.bmp"}) {
+            fs::remove(tmpFolder / work, ec);
+            if (ec) {
+                reporter.print(describeFileError("Cannot delete", tmpFolder / work, ec.value()));
+                return false;
+            }
+        }
+        if (!fncBmpToRaw(ws, reporter))
+            return false;
+        ws.sensorImage = ws.uploadImage;
+        return fncMakeTmpBinFile(ws, tmpFolder / "tmp.bin", reporter) && fncFitToFrame(ws, reporter) &&
+               fncWriteFile_PLN(ws, output, reporter);
+    }
+
+    bool convert(const ConvertOptions& options, const std::string& inputText)
+    {
+        const fs::path input(inputText);
+        reporter.file = inputText;
+        const bool raw = isRawName(input);
+        const bool bmp = lowerExtension(input) == ".bmp";
+        if (!raw && !bmp) {
+            reporter.print("not a raw image (.BYR, .GRY) or BMP file");
+            return false;
+        }
+        fs::path output;
+        if (!options.output.empty())
+            output = options.output;
+        else if (raw)
+            output = fs::path(options.directory) / batchOutputName(input.filename().string());
+        else
+            output = fs::path(options.directory) / (input.stem().string() + ".BYR");
+        if (bmp && !isRawName(output)) {
+            reporter.print("a BMP input needs a .BYR or .GRY output");
+            return false;
+        }
+        if (sameFile(input, output)) {
+            reporter.print("the output " + output.string() + " is the input file itself");
+            return false;
+        }
+        return raw ? rawToBmp(input, output) : bmpToRaw(input, output);
+    }
+};
+
+} // namespace
+
+int runConvertCommand(const CliOptions& options, const std::vector<std::string>& args)
+{
+    ConvertOptions convertOptions;
+    std::string usageError;
+    if (!parseConvertOptions(args, convertOptions, usageError)) {
+        std::fprintf(stderr, "plnctl: convert: %s\n", usageError.c_str());
+        printUsage();
+        return kExitUsage;
+    }
+    Converter converter;
+    converter.programFolder = options.programFolder;
+    converter.tmpFolder = options.programFolder / "TMP";
+    converter.overrides = convertOptions.overrides;
+    std::error_code ec;
+    fs::create_directories(converter.tmpFolder, ec);
+    if (ec) {
+        std::fprintf(stderr, "plnctl: %s: %s\n", converter.tmpFolder.c_str(), ec.message().c_str());
+        return kExitFailed;
+    }
+    if (!convertOptions.directory.empty()) {
+        fs::create_directories(convertOptions.directory, ec);
+        if (ec || !fs::is_directory(convertOptions.directory)) {
+            std::fprintf(stderr, "plnctl: %s: %s\n", convertOptions.directory.c_str(),
+                         ec ? ec.message().c_str() : "not a folder");
+            return kExitFailed;
+        }
+    }
+    bool allConverted = true;
+    for (const std::string& input : convertOptions.inputs)
+        allConverted = converter.convert(convertOptions, input) && allConverted;
+    return allConverted ? kExitOk : kExitFailed;
 }
