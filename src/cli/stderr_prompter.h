@@ -1,0 +1,25 @@
+#pragma once
+// plnctl's message boxes: the text goes to stderr and the box is answered OK (Yes for a
+// question), as a user who reads and confirms would.
+
+#include "app/prompter.h"
+
+#include <cstdio>
+#include <string>
+
+class StderrPrompter : public Prompter {
+public:
+    int shown = 0;
+
+    int show(const BoxRequest& box) override
+    {
+        ++shown;
+        std::string text;
+        for (char c : box.text)
+            if (c != '\r')
+                text += c;
+        std::fprintf(stderr, "%s\n", text.c_str());
+        int buttons = box.style & 0x0F;
+        return buttons == 3 || buttons == 4 ? kAnswerYes : kAnswerOK;
+    }
+};
