@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -81,6 +82,16 @@ void bankEntries(QMenu* menu, const char* name) {
     }
 }
 
+// Asks for room to show the whole picture; the layout may still make it smaller, and the
+// picture then scrolls.
+class PictureScrollArea : public QScrollArea {
+public:
+    QSize sizeHint() const override {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->size() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+};
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -97,6 +108,21 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(central);
 
     setStartupConnectionState();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    // A new window is given at most two thirds of the screen, too small for the picture at 1:1;
+    // the first show asks for the whole layout, as far as the screen allows. The labels are
+    // applied by then, so their fonts count.
+    if (!sized_) {
+        sized_ = true;
+        QSize wanted = sizeHint();
+        if (QScreen* s = screen()) {
+            wanted = wanted.boundedTo(s->availableSize());
+        }
+        resize(wanted.expandedTo(size()));
+    }
+    QMainWindow::showEvent(event);
 }
 
 void frmMain::buildMenus() {
@@ -159,16 +185,12 @@ QWidget* frmMain::buildImageSide() {
     picCnvBmp_ = named(new PictureBox, "picCnvBmp");
     picCnvBmp_->setBoxSize(QSize(kPictureWidth, kPictureHeight));
     picCnvBmp_->setFixedSize(kPictureWidth, kPictureHeight);
-    auto* scroll = new QScrollArea;
+    auto* scroll = new PictureScrollArea;
     scroll->setWidget(picCnvBmp_);
     scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scroll->setBackgroundRole(QPalette::Dark);
-    // The whole picture fits when the window has room; a smaller window scrolls it.
-    const int frame = 2 * scroll->frameWidth();
     scroll->setMinimumSize(160, 120);
-    scroll->resize(kPictureWidth + frame, kPictureHeight + frame);
     scroll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    scrollArea_ = scroll;
     layout->addWidget(scroll, 1);
 
     // Item names and values of the image shown: pattern, gains, width, height.
@@ -211,16 +233,17 @@ QWidget* frmMain::buildControlSide() {
     auto* imageLayout = new QGridLayout(fraImage);
     imageLayout->addWidget(option("optSelect", 0), 0, 0);
     auto* list = named(new QListWidget, "lstImageNo");
+    constexpr int kRowHeight = 26; // room for a caption font up to about 12 points
     for (int i = 0; i < kImageNumbers; ++i) {
-        list->addItem(QString::number(i));
+        auto* item = new QListWidgetItem(QString::number(i), list);
+        item->setSizeHint(QSize(40, kRowHeight));
     }
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setUniformItemSizes(true);
     list->setCurrentRow(0);
-    const int row = qMax(list->sizeHintForRow(0), 26);
-    list->setFixedHeight(row + 2 * list->frameWidth());
+    list->setFixedHeight(kRowHeight + 2 * list->frameWidth());
     list->setFixedWidth(80);
     imageLayout->addWidget(list, 0, 1);
     imageLayout->addWidget(option("optSelect", 1), 1, 0, 1, 2);
@@ -291,6 +314,8 @@ QWidget* frmMain::buildControlSide() {
     auto* statusLayout = new QVBoxLayout(statusDisp);
     status_ = named(new QPlainTextEdit, "Status");
     status_->setReadOnly(true);
+    // The log takes the height that is left; it does not make the window taller.
+    status_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     status_->setMinimumHeight(80);
     statusLayout->addWidget(status_);
     layout->addWidget(statusDisp, 1);

@@ -45,6 +45,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();
@@ -61,5 +62,5 @@ private:
     QRadioButton* lan_ = nullptr;
     QPushButton* cmdConnect_ = nullptr;
     QPushButton* cmdCloseConnection_ = nullptr;
-    QScrollArea* scrollArea_ = nullptr;
+    bool sized_ = false;
 };

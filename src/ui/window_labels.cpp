@@ -45,7 +45,10 @@ void setCaption(QObject* control, const QString& caption) {
     } else if (auto* menu = qobject_cast<QMenu*>(control)) {
         menu->setTitle(caption);
     } else if (auto* action = qobject_cast<QAction*>(control)) {
-        action->setText(caption);
+        // A separator's caption is "-"; as text it would turn the line into a section title.
+        if (!action->isSeparator()) {
+            action->setText(caption);
+        }
     }
     // Text boxes, lists and pictures have no caption.
 }
