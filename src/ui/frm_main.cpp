@@ -243,6 +243,9 @@ QWidget* frmMain::buildControlSide() {
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setUniformItemSizes(true);
     list->setCurrentRow(0);
+    // The number shown is the one chosen: keep the selection on it while it scrolls.
+    connect(list->verticalScrollBar(), &QScrollBar::valueChanged, list,
+            [list](int top) { list->setCurrentRow(top); });
     list->setFixedHeight(kRowHeight + 2 * list->frameWidth());
     list->setFixedWidth(80);
     imageLayout->addWidget(list, 0, 1);

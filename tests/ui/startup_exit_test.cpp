@@ -4,6 +4,7 @@
 
 #include "control_index.h"
 #include "frm_main.h"
+#include "picture_box.h"
 #include "pln_application.h"
 #include "recording_prompter.h"
 #include "temp_folder.h"
@@ -11,6 +12,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -208,6 +211,31 @@ private slots:
         serial->click();
         QVERIFY(!address->isEnabled() && !addressLabel->isEnabled());
         QVERIFY(connectButton->isEnabled() && closeButton->isEnabled());
+    }
+
+    void imageNumberListAndPicture() {
+        frmMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* list = findControlAs<QListWidget>(&w, "lstImageNo");
+        QCOMPARE(list->count(), frmMain::kImageNumbers);
+        QCOMPARE(list->item(99)->text(), QString("99"));
+        // One number shows at a time; the one on top is the one chosen.
+        QVERIFY(list->visualItemRect(list->item(1)).top() >= list->viewport()->height());
+        list->verticalScrollBar()->setValue(42);
+        QCOMPARE(list->indexAt(QPoint(1, 1)).row(), 42);
+        QCOMPARE(list->currentRow(), 42);
+
+        PictureBox* picture = w.picCnvBmp();
+        QCOMPARE(picture->size(), QSize(608, 464));
+        QImage image(608, 464, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        picture->setPicture(image);
+        QCOMPARE(picture->size(), QSize(608, 464)); // 1:1, never scaled
+        w.resize(500, 400);                          // smaller than the picture: it scrolls
+        QCoreApplication::processEvents();
+        QVERIFY(picture->visibleRegion().boundingRect().width() < 608);
+        QCOMPARE(picture->size(), QSize(608, 464));
     }
 
     void mainWindowHasTheDocumentedControls() {
