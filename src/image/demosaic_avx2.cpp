@@ -52,8 +52,13 @@ struct Avx2 {
 
     static V control(int chunk, int channel)
     {
-        const std::array<int8_t, 16> c = interleaveControl(chunk, channel);
-        return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(c.data())));
+        alignas(16) static constexpr std::array<std::array<std::array<int8_t, 16>, 3>, 3> kControls = {{
+            {interleaveControl(0, 0), interleaveControl(0, 1), interleaveControl(0, 2)},
+            {interleaveControl(1, 0), interleaveControl(1, 1), interleaveControl(1, 2)},
+            {interleaveControl(2, 0), interleaveControl(2, 1), interleaveControl(2, 2)},
+        }};
+        return _mm256_broadcastsi128_si256(
+            _mm_load_si128(reinterpret_cast<const __m128i*>(kControls[chunk][channel].data())));
     }
 
     static void storeBgr(uint8_t* out, V b, V g, V r)

@@ -7,7 +7,7 @@ bool fncBayerToRgb(ImageWorkspace& ws, SimdLevel level)
 {
     const SensorImage& image = ws.sensorImage;
     const PixelArray& pixels = image.pixels;
-    ws.bmpBuffer.assignZero(pixels.width, pixels.height);
+    ws.bmpBuffer.resizeForOverwrite(pixels.width, pixels.height);
     if (pixels.empty())
         return true;
     const HkrHeader& h = image.hkrHeader;
@@ -19,7 +19,7 @@ bool fncBayerToRgb(ImageWorkspace& ws, SimdLevel level)
 bool fncGrayToRgb(ImageWorkspace& ws)
 {
     const PixelArray& pixels = ws.sensorImage.pixels;
-    ws.bmpBuffer.assignZero(pixels.width, pixels.height);
+    ws.bmpBuffer.resizeForOverwrite(pixels.width, pixels.height);
     if (!pixels.empty())
         greyToBmpRows(pixels.data.data(), pixels.width, pixels.height, ws.bmpBuffer.bytes.data());
     return true;

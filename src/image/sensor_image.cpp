@@ -66,3 +66,10 @@ void BmpPixelBuffer::assignZero(int32_t w, int32_t h)
     height = h;
     bytes.assign(std::size_t(w) * 3 * std::size_t(h), 0);
 }
+
+void BmpPixelBuffer::resizeForOverwrite(int32_t w, int32_t h)
+{
+    width = w;
+    height = h;
+    bytes.resize(std::size_t(w) * 3 * std::size_t(h));
+}

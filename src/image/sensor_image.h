@@ -65,6 +65,9 @@ struct BmpPixelBuffer {
 
     std::size_t rowBytes() const { return std::size_t(width) * 3; }
     void assignZero(int32_t w, int32_t h);
+    // Sizes the buffer for a conversion that writes every byte: the clearing is skipped
+    // because nothing of the old content can show through.
+    void resizeForOverwrite(int32_t w, int32_t h);
     uint8_t* row(int32_t r) { return bytes.data() + std::size_t(r) * rowBytes(); }
     const uint8_t* row(int32_t r) const { return bytes.data() + std::size_t(r) * rowBytes(); }
 };
