@@ -1,0 +1,36 @@
+#include "lan_connect.h"
+
+#include "link/device_link.h"
+#include "link/lan_address.h"
+
+bool startLanConnect(DeviceLink& link, const QString& typed)
+{
+    auto address = parseLanAddress(typed.toStdString());
+    if (!address)
+        return false;
+    link.socket().setRemote(address->host, address->port);
+    link.socket().connectToRemote();
+    return true;
+}
+
+void watchLanConnect(DeviceLink& link, StatusLog& log)
+{
+    SocketLayer& sockets = link.sockets();
+    for (int step = 1; step <= kWatchSteps; ++step) {
+        sockets.fncWaitMs(kWatchStepMs);
+        if (step % 10 == 0)
+            log.appendLine(std::to_string(step) + " - " + sockets.fncSockStateText());
+        if (link.socket().state() == kSockConnected)
+            break;
+        sockets.yield(Pump::All);
+    }
+}
+
+void showErrorBox(DeviceLink& link)
+{
+    BoxRequest box;
+    box.text = "ERROR";
+    box.style = kStyleOK;
+    box.title = kAppTitle;
+    link.messages().prompter().show(box);
+}
