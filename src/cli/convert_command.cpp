@@ -153,7 +153,7 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
     }
     if (!convertOptions.directory.empty()) {
         fs::create_directories(convertOptions.directory, ec);
-        if (ec || !fs::is_directory(convertOptions.directory)) {
+        if (ec || !fs::is_directory(convertOptions.directory, ec)) {
             std::fprintf(stderr, "plnctl: %s: %s\n", convertOptions.directory.c_str(),
                          ec ? ec.message().c_str() : "not a folder");
             return kExitFailed;

@@ -211,7 +211,7 @@ bool decodeBmp(const uint8_t* data, std::size_t size, BmpPixelBuffer& buffer, st
 bool fncReadBmp(ImageWorkspace& ws, const fs::path& path, ImageReporter& reporter)
 {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f || fs::is_directory(path)) {
+    if (!f || isFolder(f)) {
         const int errorNumber = f ? EISDIR : errno;
         if (f)
             std::fclose(f);

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -14,6 +15,12 @@ namespace fs = std::filesystem;
 std::string describeFileError(const std::string& what, const fs::path& path, int errorNumber)
 {
     return what + " " + path.string() + ": " + std::strerror(errorNumber);
+}
+
+bool isFolder(std::FILE* file)
+{
+    struct stat info {};
+    return ::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 namespace {
@@ -88,13 +95,24 @@ bool writeFileReplacing(const fs::path& target, const std::vector<ByteChunk>& ch
 
 bool writeFileDirect(const fs::path& target, const std::vector<ByteChunk>& chunks, std::string& error)
 {
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Overwritten in place and then cut to length: the same bytes as truncating first, but
+    // the work files keep their cached pages from one conversion to the next.
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = describeFileError("Cannot create", target, errno);
         return false;
     }
     int errorNumber = 0;
     bool ok = writeAll(fd, chunks, errorNumber);
+    if (ok) {
+        off_t total = 0;
+        for (const ByteChunk& c : chunks)
+            total += off_t(c.size);
+        if (::ftruncate(fd, total) != 0) {
+            ok = false;
+            errorNumber = errno;
+        }
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         errorNumber = errno;

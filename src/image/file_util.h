@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,13 +19,17 @@ struct ByteChunk {
 bool writeFileReplacing(const std::filesystem::path& target, const std::vector<ByteChunk>& chunks,
                         std::string& error);
 
-// Writes the chunks straight to the file (created or truncated). For the work files.
+// Writes the chunks straight to the file (created, or overwritten and cut to length).
+// For the work files.
 bool writeFileDirect(const std::filesystem::path& target, const std::vector<ByteChunk>& chunks,
                      std::string& error);
 
 // Copies source over target through a temporary file in the target's folder.
 bool copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
                        std::string& error);
+
+// True when the open file is a folder (fopen opens folders for reading on Linux).
+bool isFolder(std::FILE* file);
 
 // "<what> <path>: <system reason>" for the error number of a failed call.
 std::string describeFileError(const std::string& what, const std::filesystem::path& path, int errorNumber);

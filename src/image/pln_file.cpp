@@ -41,7 +41,7 @@ void readAvailable(std::FILE* f, uint8_t* data, std::size_t size)
 bool fncReadFile_PLN(ImageWorkspace& ws, const fs::path& path, ImageReporter& reporter)
 {
     FilePtr f = openForReading(path);
-    if (!f || fs::is_directory(path)) {
+    if (!f || isFolder(f.get())) {
         reporter.showError(describeFileError("Cannot open", path, f ? EISDIR : errno));
         return false;
     }
@@ -78,7 +78,7 @@ bool fncReadFile_PLN(ImageWorkspace& ws, const fs::path& path, ImageReporter& re
 bool fncReadTmpBinFile(ImageWorkspace& ws, const fs::path& path)
 {
     FilePtr f = openForReading(path);
-    if (!f || fs::is_directory(path))
+    if (!f || isFolder(f.get()))
         return false;
     SensorImage& image = ws.sensorImage;
     ws.imageWidth = image.hkrHeader.width;

@@ -1,5 +1,6 @@
 #include "image/bmp_file.h"
 #include "image/bmp_to_raw.h"
+#include "image/file_util.h"
 #include "image_test_support.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,7 @@ TEST(BmpWrite, HeaderFieldsAndBottomRowFirst)
 {
     TempDir dir;
     const std::vector<uint8_t> rows = randomBytes(24, 1); // 4 x 2: bottom row, then top row
+    writeThroughTmp(dir, 9, 9, randomBytes(243, 9)); // a longer tmp.bmp leaves nothing behind
     const auto file = writeThroughTmp(dir, 4, 2, rows);
     ASSERT_EQ(file.size(), 78u);
     EXPECT_EQ(file[0], 0x42);
@@ -211,4 +213,21 @@ TEST(RemoveGain, DividesByTheColourGain)
     ws.uploadImage.hkrHeader.bayerPattern = 4;
     ASSERT_TRUE(fncRemoveGain(ws));
     EXPECT_EQ(ws.sensorImage.pixels.data, std::vector<uint8_t>(4, 0));
+}
+
+TEST(FileReplacing, AFailedCopyOrWriteLeavesThePreviousFile)
+{
+    TempDir dir;
+    writeBytes(dir / "keep.bmp", {7, 7, 7});
+    std::string error;
+    EXPECT_FALSE(copyFileReplacing(dir / "absent.bmp", dir / "keep.bmp", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(writeFileReplacing(dir / "no-such-folder" / "keep.bmp", {}, error));
+    EXPECT_EQ(readBytes(dir / "keep.bmp"), (std::vector<uint8_t>{7, 7, 7}));
+    const std::vector<uint8_t> longer(1000, 1);
+    writeBytes(dir / "src.bmp", longer);
+    ASSERT_TRUE(copyFileReplacing(dir / "src.bmp", dir / "keep.bmp", error)) << error;
+    EXPECT_EQ(readBytes(dir / "keep.bmp"), longer);
+    // Only TMP, keep.bmp and src.bmp: no temporary file is left over.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
 }
