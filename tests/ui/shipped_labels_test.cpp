@@ -1,0 +1,103 @@
+// The label files shipped in the program folder caption every control of the windows built
+// here, in both languages: no caption is left as it was before the labels.
+
+#include "frm_about.h"
+#include "frm_main.h"
+#include "frm_option.h"
+#include "messages.h"
+#include "recording_prompter.h"
+#include "window_labels.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QtTest>
+
+#include "control_index.h"
+
+namespace {
+
+const QString kSentinel = QStringLiteral("\u2047placeholder");
+
+// Qt's own helpers (the menu bar's extension button) are named "qt_...".
+bool isOurControl(const QObject* control) {
+    const QString name = control->objectName();
+    return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
+}
+
+// Puts the sentinel into every caption, so that whatever the labels leave shows.
+void markCaptions(QWidget* window) {
+    window->setWindowTitle(kSentinel);
+    for (QObject* control : windowControls(window)) {
+        if (!isOurControl(control)) continue;
+        if (auto* label = qobject_cast<QLabel*>(control)) label->setText(kSentinel);
+        else if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(kSentinel);
+        else if (auto* group = qobject_cast<QGroupBox*>(control)) group->setTitle(kSentinel);
+        else if (auto* menu = qobject_cast<QMenu*>(control)) menu->setTitle(kSentinel);
+        else if (auto* action = qobject_cast<QAction*>(control); action && !action->isSeparator())
+            action->setText(kSentinel);
+    }
+}
+
+QStringList captionsLeft(QWidget* window) {
+    QStringList left;
+    if (window->windowTitle() == kSentinel) left << window->objectName();
+    for (QObject* control : windowControls(window)) {
+        if (!isOurControl(control)) continue;
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(control)) text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(control)) text = button->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(control)) text = group->title();
+        else if (auto* menu = qobject_cast<QMenu*>(control)) text = menu->title();
+        else if (auto* action = qobject_cast<QAction*>(control)) text = action->text();
+        if (text == kSentinel) {
+            const int index = controlIndex(control);
+            left << (index < 0 ? control->objectName()
+                               : QString("%1(%2)").arg(control->objectName()).arg(index));
+        }
+    }
+    return left;
+}
+
+} // namespace
+
+class ShippedLabelsTest : public QObject {
+    Q_OBJECT
+
+    AppState state_;
+
+private slots:
+    void everyCaptionComesFromTheLabelFile_data() {
+        QTest::addColumn<int>("language");
+        QTest::newRow("Japanese") << 0;
+        QTest::newRow("English") << 1;
+    }
+    void everyCaptionComesFromTheLabelFile() {
+        QFETCH(int, language);
+        state_ = AppState{};
+        state_.programFolder = PLNTOOL_PROGRAM_DIR;
+        state_.gLanguage = language;
+        if (!std::filesystem::exists(state_.labelFile())) {
+            QSKIP("the label files are not built");
+        }
+        RecordingPrompter prompter;
+        Messenger messages(state_, prompter);
+
+        frmMain main;
+        frmOption option(state_);
+        frmAbout about(state_, messages);
+        for (QWidget* window : {static_cast<QWidget*>(&main), static_cast<QWidget*>(&option),
+                                static_cast<QWidget*>(&about)}) {
+            markCaptions(window);
+            fncApplyLabels(window, state_);
+            const QStringList left = captionsLeft(window);
+            QVERIFY2(left.isEmpty(), qPrintable(window->objectName() + ": " + left.join(", ")));
+        }
+        QVERIFY(!messages.fncGetMessage("Label", 10).empty());
+    }
+};
+
+QTEST_MAIN(ShippedLabelsTest)
+#include "shipped_labels_test.moc"
