@@ -66,6 +66,10 @@ std::string CommandChannel::fncComTransact(const std::string& command)
     const std::string& terminator = state_.gComDelimiter;
     std::string line = frameCommand(command, terminator);
     int64_t start = clock_.nowMs();
+    if (port_.deviceLost()) {  // went away while the program sat idle
+        endLostSerialLink();
+        return {};
+    }
     port_.clearInput();
     if (!port_.write(line))
         throw LinkError(kErrLinkFailure, port_.lastError(), "MSComm1");

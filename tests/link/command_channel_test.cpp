@@ -80,6 +80,15 @@ TEST_F(SerialChannel, PulledAdapterEndsTheLinkWithOneMessage)
     EXPECT_EQ(boxes(), std::vector<long>{21});
 }
 
+TEST_F(SerialChannel, AdapterPulledWhileIdleEndsTheLinkAtTheNextCommand)
+{
+    port->lost = true;
+    EXPECT_EQ(link->fncSendCommand("M"), "");
+    EXPECT_TRUE(port->written.empty());
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(boxes(), std::vector<long>{22});
+}
+
 TEST_F(SerialChannel, PortClosedUnderTheSerialLinkIsReportedAsNoLink)
 {
     port->close();
