@@ -30,7 +30,12 @@ bool number(const std::string& text, int lo, int hi, int* out)
     return true;
 }
 
-ControllerReply word(const char* text) { return ControllerReply{text}; }
+ControllerReply word(std::string text)
+{
+    ControllerReply r;
+    r.text = std::move(text);
+    return r;
+}
 
 } // namespace
 
@@ -58,7 +63,7 @@ ControllerReply Controller::handle(const std::string& line, int64_t nowMs)
     if (cmd == "IMGINFO" && w.size() == 3 && w[1] == "0" && number(w[2], 0, 3, &n)) {
         // Image type (1 Bayer colour) and the red, green and blue gains of the held image.
         static const int info[4] = {1, 20, 0, 35};
-        return ControllerReply{std::to_string(info[n])};
+        return word(std::to_string(info[n]));
     }
     if (cmd == "IMGLOAD" && w.size() == 1)
         return ControllerReply{"OK", Transfer::FromTool, "IMG", 0};
@@ -112,11 +117,11 @@ ControllerReply Controller::handle(const std::string& line, int64_t nowMs)
         if (w[2] == "0") {
             // Judgement of the latest measurement: mostly good, now and then NG or failed.
             static const char* const judgements[] = {"0", "0", "-1", "0", "-2"};
-            return ControllerReply{judgements[m % 5]};
+            return word(judgements[m % 5]);
         }
         char value[32];
         std::snprintf(value, sizeof value, "%.3f", 100.0 + double((m * 37) % 200) / 8.0);
-        return ControllerReply{value};
+        return word(value);
     }
     return er;
 }

@@ -1,5 +1,5 @@
 // plnsim: a stand-in for the PLN controller on loopback TCP and a pseudo-terminal.
-// plnsim [--tcp [ADDR:]PORT] [--pty LINK] [--reply-delay MS] [--silent] [--drop-after N]
+// plnsim [--tcp [ADDR:]PORT] [--pty LINK] [--reply-delay MS] [--silent] [--drop-after N] [--reply-terminator CR|LF|CRLF]
 // Prints "tcp ADDR:PORT" and "pty /dev/pts/N" when ready, then serves until killed.
 #include "controller.h"
 #include "line_reader.h"
@@ -144,7 +144,7 @@ int main(int argc, char** argv)
     std::string error;
     auto parsed = parseSimOptions(argc, argv, &error);
     if (!parsed) {
-        std::fprintf(stderr, "plnsim: %s\nusage: plnsim [--tcp [ADDR:]PORT] [--pty LINK] [--reply-delay MS] [--silent] [--drop-after N]\n",
+        std::fprintf(stderr, "plnsim: %s\nusage: plnsim [--tcp [ADDR:]PORT] [--pty LINK] [--reply-delay MS] [--silent] [--drop-after N] [--reply-terminator CR|LF|CRLF]\n",
                      error.c_str());
         return 2;
     }
@@ -237,7 +237,8 @@ int main(int argc, char** argv)
                 // File transfers come with the XMODEM side of the simulator; until then the
                 // transfer commands are refused.
                 std::string text = r.transfer == Transfer::None ? r.text : "ER";
-                ep->out.push_back({now + o.replyDelayMs, text + line.terminator});
+                const std::string& ending = o.replyTerminator.empty() ? line.terminator : o.replyTerminator;
+                ep->out.push_back({now + o.replyDelayMs, text + ending});
             };
             while (auto line = ep->reader.next())
                 answer(*line);

@@ -57,6 +57,13 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv, std::string* er
                 *error = "--drop-after takes a number of replies";
                 return std::nullopt;
             }
+        } else if (arg == "--reply-terminator") {
+            std::string t = v;
+            o.replyTerminator = t == "CR" ? "\r" : t == "LF" ? "\n" : t == "CRLF" ? "\r\n" : "";
+            if (o.replyTerminator.empty()) {
+                *error = "--reply-terminator takes CR, LF or CRLF";
+                return std::nullopt;
+            }
         } else {
             *error = "unknown option " + std::string(arg);
             return std::nullopt;

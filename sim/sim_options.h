@@ -12,6 +12,7 @@ struct SimOptions {
     int replyDelayMs = 0;
     bool silent = false;        // read commands, never answer
     int dropAfter = 0;          // close a TCP connection after this many replies (0: never)
+    std::string replyTerminator; // end every reply with this instead of the command's own
 };
 
 // nullopt and a message in *error for bad usage.

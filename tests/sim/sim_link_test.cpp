@@ -110,6 +110,24 @@ TEST_F(SimLink, CommandSetOverAPseudoTerminalWithEachTerminator)
     EXPECT_TRUE(prompter.shown.empty());
 }
 
+TEST_F(SimLink, ReplyEndingInCRLFOnBothLinks)
+{
+    std::string linkPath = (folder / "com1").string();
+    SimProcess sim({"--tcp", "0", "--pty", linkPath, "--reply-terminator", "CRLF"});
+    useSerial(linkPath);
+    state.gComDelimiter = "\r";
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK");   // the LF is left behind...
+    EXPECT_EQ(link.fncSendCommand("BANK 1"), "OK");    // ...and dropped before the next command
+    state.gComDelimiter = "\n";
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK\r"); // LF keeps the CR in the reply
+    useLan(sim.tcpPort);
+    state.gLanDelimiter = "\r\n";
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK");
+    state.gLanDelimiter = "\n";
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK\r");
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
 TEST_F(SimLink, LanReconnectsAfterTheSimulatorDropsTheConnection)
 {
     SimProcess sim({"--tcp", "0", "--drop-after", "1"});
