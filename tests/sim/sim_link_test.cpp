@@ -128,6 +128,24 @@ TEST_F(SimLink, ReplyEndingInCRLFOnBothLinks)
     EXPECT_TRUE(prompter.shown.empty());
 }
 
+TEST_F(SimLink, NoLinkShowsMessage21AndSendsNothing)
+{
+    std::string linkPath = (folder / "com1").string();
+    SimProcess sim({"--tcp", "0", "--pty", linkPath});
+    useSerial(linkPath);
+    useLan(sim.tcpPort);
+    idle(200);
+    ASSERT_EQ(link.socket().state(), kSockConnected);
+    state.gLinkMode = 0;
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
+    EXPECT_EQ(boxes(), std::vector<long>{21});
+    // Had anything gone out, the simulator's answer would be here by now.
+    link.port().waitForInput(300);
+    idle(100);
+    EXPECT_EQ(link.port().bytesAvailable(), 0);
+    EXPECT_EQ(link.socket().bytesAvailable(), 0);
+}
+
 TEST_F(SimLink, LanReconnectsAfterTheSimulatorDropsTheConnection)
 {
     SimProcess sim({"--tcp", "0", "--drop-after", "1"});
