@@ -43,6 +43,9 @@ public:
     int fncOpenComPort(bool binary = false);
     void fncCloseComPort();
 
+    // The device that serial port number n stands for (the same for every opener).
+    std::string deviceName(int port) const { return resolver_(port); }
+
     SerialPort& port() { return port_; }
     SocketLayer& sockets() { return sockets_; }
     AppState& state() { return state_; }

@@ -74,6 +74,14 @@ std::string QtSerialPort::readAll()
     return std::string(data.constData(), size_t(data.size()));
 }
 
+std::string QtSerialPort::read(int64_t maxBytes)
+{
+    if (!port_.isOpen() || maxBytes <= 0)
+        return {};
+    QByteArray data = port_.read(maxBytes);
+    return std::string(data.constData(), size_t(data.size()));
+}
+
 int64_t QtSerialPort::bytesAvailable()
 {
     return port_.isOpen() ? port_.bytesAvailable() : 0;

@@ -16,6 +16,7 @@ public:
     const SerialConfig& config() const override { return config_; }
     bool write(const std::string& bytes) override;
     std::string readAll() override;
+    std::string read(int64_t maxBytes) override;
     int64_t bytesAvailable() override;
     void clearInput() override;
     void waitForInput(int ms) override;

@@ -32,6 +32,8 @@ public:
     virtual bool write(const std::string& bytes) = 0;
     // Everything that has arrived, removed from the input.
     virtual std::string readAll() = 0;
+    // At most maxBytes of what has arrived (an XMODEM block is taken whole, nothing more).
+    virtual std::string read(int64_t maxBytes) = 0;
     virtual int64_t bytesAvailable() = 0;
     virtual void clearInput() = 0;
     // Blocks without running window events until input arrives or ms pass.

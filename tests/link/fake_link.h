@@ -100,6 +100,12 @@ public:
         return true;
     }
     std::string readAll() override { return std::exchange(input, {}); }
+    std::string read(int64_t maxBytes) override
+    {
+        std::string part = input.substr(0, size_t(std::max<int64_t>(0, maxBytes)));
+        input.erase(0, part.size());
+        return part;
+    }
     int64_t bytesAvailable() override { return int64_t(input.size()); }
     void clearInput() override { input.clear(); }
     void waitForInput(int ms) override { w_.advance(w_.now + ms, Pump::None); }
