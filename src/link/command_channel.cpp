@@ -28,7 +28,7 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
         case 1:
             // A port closed under the serial link (a transfer that could not give it back)
             // is no link at all: say so instead of failing silently.
-            if (!port_.isOpen()) {
+            if (!port_.isOpen() && !port_.deviceLost()) {
                 messages_.fncShowMessage("Message", kMsgNoLink);
                 return {};
             }

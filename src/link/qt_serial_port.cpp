@@ -1,6 +1,7 @@
 #include "qt_serial_port.h"
 
 #include <QElapsedTimer>
+#include <QMetaObject>
 #include <QThread>
 
 QtSerialPort::QtSerialPort()
@@ -16,8 +17,12 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     lastError_ = port_.errorString().toStdString();
     // A device that went away reports itself as a resource or read failure; either way the
     // port is dead and waiting on it would only spin.
-    if (port_.isOpen() && (error == QSerialPort::ResourceError || error == QSerialPort::ReadError))
+    if (port_.isOpen() && (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)) {
         lost_ = true;
+        // A dead device stays readable for ever: left open, its notifier would keep the
+        // event loop busy. Closed once this notification has been handled.
+        QMetaObject::invokeMethod(this, [this] { if (lost_) port_.close(); }, Qt::QueuedConnection);
+    }
 }
 
 bool QtSerialPort::open(const SerialConfig& config, std::string* reason)
@@ -54,6 +59,7 @@ void QtSerialPort::close()
     if (port_.isOpen())
         port_.close();
     port_.clearError();
+    lost_ = false;
 }
 
 bool QtSerialPort::write(const std::string& bytes)

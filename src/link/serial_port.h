@@ -38,7 +38,8 @@ public:
     virtual void clearInput() = 0;
     // Blocks without running window events until input arrives or ms pass.
     virtual void waitForInput(int ms) = 0;
-    // True once the device went away under an open port (adapter pulled out, peer closed).
+    // True once the device went away under an open port (adapter pulled out, peer closed);
+    // the port may then report itself closed. Cleared by close() and open().
     virtual bool deviceLost() const = 0;
     // The system's reason for the last failure, for the status box.
     virtual std::string lastError() const = 0;

@@ -88,7 +88,7 @@ public:
         input.clear();
         return true;
     }
-    void close() override { open_ = false; }
+    void close() override { open_ = false; lost = false; }
     const SerialConfig& config() const override { return config_; }
     bool write(const std::string& bytes) override
     {

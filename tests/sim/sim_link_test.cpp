@@ -9,6 +9,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <sys/resource.h>
+
 #include <thread>
 
 namespace {
@@ -188,6 +190,27 @@ TEST_F(SimLink, PseudoTerminalClosedDuringASerialExchange)
     EXPECT_EQ(boxes(), std::vector<long>{22});
     EXPECT_EQ(state.gLinkMode, 0);
     EXPECT_FALSE(link.port().isOpen());
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
+    EXPECT_EQ(boxes(), std::vector<long>{21});
+}
+
+TEST_F(SimLink, PseudoTerminalClosedWhileIdleCostsNoProcessorTimeAndEndsTheLinkOnce)
+{
+    std::string linkPath = (folder / "com1").string();
+    auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--pty", linkPath});
+    useSerial(linkPath);
+    sim->kill();
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    idle(500);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    double cpu = double(after.ru_utime.tv_sec - before.ru_utime.tv_sec + after.ru_stime.tv_sec - before.ru_stime.tv_sec)
+               + double(after.ru_utime.tv_usec - before.ru_utime.tv_usec + after.ru_stime.tv_usec - before.ru_stime.tv_usec) / 1e6;
+    EXPECT_LT(cpu, 0.1);
+    EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
+    EXPECT_EQ(boxes(), std::vector<long>{22});
+    EXPECT_EQ(state.gLinkMode, 0);
     EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
     EXPECT_EQ(boxes(), std::vector<long>{21});
 }
