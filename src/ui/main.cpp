@@ -1,5 +1,6 @@
 #include "app_icon.h"
 #include "frm_main.h"
+#include "link_controls.h"
 #include "message_box_prompter.h"
 #include "pln_application.h"
 #include "termination_signals.h"
@@ -25,6 +26,12 @@ int main(int argc, char* argv[]) {
                      [&app](int) { app.requestClose(); });
     QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &app,
                      [&app](QSessionManager&) { app.requestClose(); });
+
+    // The connection panel, the measurement panels and the link's menus.
+    std::unique_ptr<LinkControls> link =
+        attachLinkControls(&app.mainWindow(), app.state(), app.messenger());
+    app.openSerialPort = [&link] { return link->openSerialAtStartup(); };
+    app.stopMeasurement = [&link] { link->stopMeasurementAtExit(); };
 
     if (!app.start()) {
         return 1;
