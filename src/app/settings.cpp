@@ -2,8 +2,8 @@
 
 #include "ini_file.h"
 #include "ini_read.h"
+#include "text_codec.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -24,22 +24,6 @@ std::string upper(std::string s)
         if (c >= 'a' && c <= 'z')
             c = char(c - 'a' + 'A');
     return s;
-}
-
-// A whole number as the settings file may hold it ("3", "1.5"), rounded half to even;
-// nullopt when it is not a number or lies outside the 16-bit range.
-std::optional<int16_t> toInteger(const std::string& text)
-{
-    if (text.empty() || text.find_first_of("xXpPnNiI") != std::string::npos)
-        return std::nullopt;
-    char* end = nullptr;
-    double v = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(v))
-        return std::nullopt;
-    double r = std::nearbyint(v);
-    if (r < -32768 || r > 32767)
-        return std::nullopt;
-    return int16_t(r);
 }
 
 } // namespace
@@ -82,7 +66,7 @@ bool fncLoadComSettings(AppState& state, Messenger& messages)
         v = "1";
         ini::writeKey(file, "COM", "Port", v);
     }
-    auto port = toInteger(v);
+    auto port = wholeNumber(v);
     if (!port)
         return messages.fncIniErrorMessage("The serial port number in Setting.ini is not a whole number: " + v);
     state.gComPort = *port;

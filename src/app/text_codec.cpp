@@ -2,6 +2,9 @@
 
 #include <QStringDecoder>
 
+#include <cmath>
+#include <cstdlib>
+
 std::string decodeAnsi(const std::string& bytes, int language)
 {
     QByteArray raw(bytes.data(), qsizetype(bytes.size()));
@@ -39,4 +42,41 @@ std::string expandLineBreaksAndTabs(const std::string& text)
         }
     }
     return out;
+}
+
+std::vector<std::string> splitAt(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = text.find(separator, start);
+        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos)
+            return parts;
+        start = at + 1;
+    }
+}
+
+std::string trimChars(const std::string& text, const char* blanks)
+{
+    std::size_t b = text.find_first_not_of(blanks);
+    if (b == std::string::npos)
+        return {};
+    return text.substr(b, text.find_last_not_of(blanks) - b + 1);
+}
+
+std::optional<int16_t> wholeNumber(const std::string& text)
+{
+    std::string t = trimChars(text, " \t");
+    // strtod would also take hexadecimal, "inf" and "nan", which no settings file means.
+    if (t.empty() || t.find_first_of("xXpPnNiI") != std::string::npos)
+        return std::nullopt;
+    char* end = nullptr;
+    double v = std::strtod(t.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(v))
+        return std::nullopt;
+    double r = std::nearbyint(v);
+    if (r < -32768 || r > 32767)
+        return std::nullopt;
+    return int16_t(r);
 }
