@@ -3,6 +3,8 @@
 #include "image/bayer_pattern.h"
 #include "image/gain.h"
 
+#include <cstring>
+
 bool fncBayerToRgb(ImageWorkspace& ws, SimdLevel level)
 {
     const SensorImage& image = ws.sensorImage;
@@ -31,10 +33,18 @@ bool fncApplyGain(ImageWorkspace& ws)
     if (image.pixels.empty())
         return false;
     PixelArray& out = ws.uploadImage.pixels;
-    out.assignZero(image.pixels.width, image.pixels.height);
-    const uint8_t pattern = image.hkrHeader.bayerPattern;
-    if (pattern > 3)
-        return true; // an unknown pattern scales no site: the array stays all 0
+    const HkrHeader& h = image.hkrHeader;
+    const uint8_t pattern = h.bayerPattern;
+    if (pattern > 3) {
+        out.assignZero(image.pixels.width, image.pixels.height); // no site is scaled: all 0
+        return true;
+    }
+    out.resizeForOverwrite(image.pixels.width, image.pixels.height);
+    if (h.gainR == 0 && h.gainG == 0 && h.gainB == 0) {
+        // Factor 1 leaves every byte as it is (what every raw file and download carries).
+        std::memcpy(out.data.data(), image.pixels.data.data(), out.data.size());
+        return true;
+    }
     const GainTable tables[3] = {makeGainTable(image.hkrHeader.gainR), makeGainTable(image.hkrHeader.gainG),
                                  makeGainTable(image.hkrHeader.gainB)};
     for (int32_t y = 0; y < out.height; ++y) {

@@ -29,11 +29,11 @@ std::string sizeText(int32_t w, int32_t h)
     return std::to_string(w) + " x " + std::to_string(h);
 }
 
-// Reads up to size bytes; what the file lacks stays as it was (zero).
+// Reads up to size bytes; what the file lacks becomes zero.
 void readAvailable(std::FILE* f, uint8_t* data, std::size_t size)
 {
-    if (size > 0)
-        (void)std::fread(data, 1, size, f);
+    const std::size_t got = size > 0 ? std::fread(data, 1, size, f) : 0;
+    std::memset(data + got, 0, size - got);
 }
 
 } // namespace
@@ -59,7 +59,7 @@ bool fncReadFile_PLN(ImageWorkspace& ws, const fs::path& path, ImageReporter& re
         return false;
     }
     try {
-        image.pixels.assignZero(image.plnHeader.width, image.plnHeader.height);
+        image.pixels.resizeForOverwrite(image.plnHeader.width, image.plnHeader.height);
     } catch (const std::bad_alloc&) {
         reporter.showError("Not enough memory for an image of " +
                            sizeText(image.plnHeader.width, image.plnHeader.height) + " pixels.");
@@ -88,7 +88,7 @@ bool fncReadTmpBinFile(ImageWorkspace& ws, const fs::path& path)
         return false;
     }
     try {
-        image.pixels.assignZero(image.hkrHeader.width, image.hkrHeader.height);
+        image.pixels.resizeForOverwrite(image.hkrHeader.width, image.hkrHeader.height);
     } catch (const std::bad_alloc&) {
         image.pixels.clear();
         return false;
@@ -101,15 +101,12 @@ bool fncReadTmpBinFile(ImageWorkspace& ws, const fs::path& path)
 
 bool fncMakeTmpBinFile(ImageWorkspace& ws, const fs::path& path, ImageReporter& reporter)
 {
-    std::error_code ec;
-    fs::remove(path, ec);
-    if (ec) {
-        reporter.showError(describeFileError("Cannot delete", path, ec.value()));
-        return false;
-    }
     SensorImage& image = ws.sensorImage;
     const int32_t width = image.hkrHeader.width;
     if (image.pixels.empty() || image.pixels.width != width) {
+        // The old file is gone whatever happens next, as if it had been deleted first.
+        std::error_code ec;
+        fs::remove(path, ec);
         reporter.showError("The image is " + std::to_string(image.pixels.width) +
                            " pixels wide, but its header says " + std::to_string(width) + ".");
         return false;
@@ -117,8 +114,12 @@ bool fncMakeTmpBinFile(ImageWorkspace& ws, const fs::path& path, ImageReporter& 
     // Only the rows the controller's frame holds go into the file; the image keeps them.
     image.pixels.data.resize(std::size_t(width) * kFrameHeight, 0);
     image.pixels.height = kFrameHeight;
+    // Rewriting in place and cutting to length leaves the same file as deleting and
+    // creating it, without giving the cached pages back and taking new ones.
     std::string error;
     if (!writeFileDirect(path, {{image.pixels.data.data(), image.pixels.data.size()}}, error)) {
+        std::error_code ec;
+        fs::remove(path, ec);
         reporter.showError(error);
         return false;
     }

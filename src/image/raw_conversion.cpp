@@ -30,13 +30,12 @@ EntryResult convertBatchEntry(ImageWorkspace& ws, ImageReporter& reporter, const
     const fs::path tmpFolder = programFolder / "TMP";
     const fs::path workFile = tmpFolder / "tmp.bin";
     std::error_code ec;
-    fs::remove(workFile, ec);
-    if (ec) {
-        reporter.showError(describeFileError("Cannot delete", workFile, ec.value()));
-        return EntryResult::WorkFileFailed;
-    }
-    if (!fncReadFile_PLN(ws, source, reporter))
+    if (!fncReadFile_PLN(ws, source, reporter)) {
+        // The entry starts by deleting the work file, so none is left after a failed read.
+        // Deleting it only now ends the same way and lets a successful entry rewrite it in place.
+        fs::remove(workFile, ec);
         return EntryResult::ReadFailed;
+    }
     HkrHeader& h = ws.sensorImage.hkrHeader;
     if (overrides.hasPattern)
         h.bayerPattern = overrides.bayerPattern;

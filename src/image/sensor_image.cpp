@@ -53,6 +53,13 @@ void PixelArray::assignZero(int32_t w, int32_t h)
     data.assign(std::size_t(w) * std::size_t(h), 0);
 }
 
+void PixelArray::resizeForOverwrite(int32_t w, int32_t h)
+{
+    width = w;
+    height = h;
+    data.resize(std::size_t(w) * std::size_t(h));
+}
+
 void PixelArray::clear()
 {
     width = height = 0;

@@ -43,6 +43,8 @@ struct PixelArray {
 
     bool empty() const { return data.empty(); }
     void assignZero(int32_t w, int32_t h);
+    // Sizes the array for a caller that writes (or clears) every byte itself.
+    void resizeForOverwrite(int32_t w, int32_t h);
     void clear();
     uint8_t* row(int32_t y) { return data.data() + std::size_t(y) * std::size_t(width); }
     const uint8_t* row(int32_t y) const { return data.data() + std::size_t(y) * std::size_t(width); }

@@ -60,6 +60,7 @@ TEST(BatchEntry, GoesThroughTheWorkFileSoRowsBeyond463AreBlack)
     // A file that cannot be read: the reader's box, once.
     EXPECT_EQ(convertBatchEntry(ws, reporter, dir.path(), dir / "absent.BYR"), EntryResult::ReadFailed);
     EXPECT_EQ(reporter.boxes.size(), 1u);
+    EXPECT_FALSE(fs::exists(dir / "TMP" / "tmp.bin")); // no stale work file of the entry before
 }
 
 TEST(BatchOutputName, ReplacesCapitalExtensionsAndNeverKeepsTheSourceName)
