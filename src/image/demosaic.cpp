@@ -72,29 +72,59 @@ void borderSite(const uint8_t* pixels, int32_t width, int32_t height, int32_t x,
     bgr[2] = tables.red[rgb[0]];
 }
 
+// Stores one site from its row colour (the row's red or blue), green and column colour.
+inline void putSite(const DemosaicRow& row, const ChannelTables& tables, int32_t x, uint8_t rowColour,
+                    uint8_t green, uint8_t columnColour)
+{
+    uint8_t* bgr = row.out + 3 * std::size_t(x);
+    const uint8_t red = row.nonGreenIsRed ? rowColour : columnColour;
+    const uint8_t blue = row.nonGreenIsRed ? columnColour : rowColour;
+    bgr[0] = tables.blue[blue];
+    bgr[1] = tables.green[green];
+    bgr[2] = tables.red[red];
+}
+
 // Interior sites x0 .. x1-1 of a row whose neighbours all exist: no edge tests.
 void interiorSites(const DemosaicRow& row, int32_t x0, int32_t x1, const ChannelTables& tables)
 {
-    const GainTable& rowTable = row.nonGreenIsRed ? tables.red : tables.blue;
-    const GainTable& columnTable = row.nonGreenIsRed ? tables.blue : tables.red;
-    const int rowIndex = row.nonGreenIsRed ? 2 : 0;
-    const int columnIndex = 2 - rowIndex;
     const uint8_t* up = row.up;
     const uint8_t* cur = row.cur;
     const uint8_t* down = row.down;
     for (int32_t x = x0; x < x1; ++x) {
-        uint8_t* bgr = row.out + 3 * std::size_t(x);
         const uint8_t own = cur[x];
-        if ((x & 1) == row.nonGreenParity) {
-            bgr[rowIndex] = rowTable[own];
-            bgr[1] = tables.green[(up[x] + cur[x - 1] + cur[x + 1] + down[x]) >> 2];
-            bgr[columnIndex] = columnTable[(up[x - 1] + up[x + 1] + down[x - 1] + down[x + 1]) >> 2];
-        } else {
-            bgr[rowIndex] = rowTable[(cur[x - 1] + cur[x + 1]) >> 1];
-            bgr[1] = tables.green[own];
-            bgr[columnIndex] = columnTable[(up[x] + down[x]) >> 1];
-        }
+        if ((x & 1) == row.nonGreenParity)
+            putSite(row, tables, x, own, uint8_t((up[x] + cur[x - 1] + cur[x + 1] + down[x]) >> 2),
+                    uint8_t((up[x - 1] + up[x + 1] + down[x - 1] + down[x + 1]) >> 2));
+        else
+            putSite(row, tables, x, uint8_t((cur[x - 1] + cur[x + 1]) >> 1), own, uint8_t((up[x] + down[x]) >> 1));
     }
+}
+
+// Sites 1 .. width-2 of the first or last row: row.down is the one neighbouring row, so
+// green has three neighbours, the diagonal colour two and the vertical colour one.
+void edgeRowSites(const DemosaicRow& row, const ChannelTables& tables)
+{
+    const uint8_t* cur = row.cur;
+    const uint8_t* other = row.down;
+    for (int32_t x = 1; x < row.width - 1; ++x) {
+        const uint8_t own = cur[x];
+        if ((x & 1) == row.nonGreenParity)
+            putSite(row, tables, x, own, uint8_t((cur[x - 1] + cur[x + 1] + other[x]) / 3),
+                    uint8_t((other[x - 1] + other[x + 1]) >> 1));
+        else
+            putSite(row, tables, x, uint8_t((cur[x - 1] + cur[x + 1]) >> 1), own, other[x]);
+    }
+}
+
+// Site x (0 or width-1) of an interior row; side is its one horizontal neighbour.
+void edgeColumnSite(const DemosaicRow& row, const ChannelTables& tables, int32_t x, int32_t side)
+{
+    const uint8_t own = row.cur[x];
+    if ((x & 1) == row.nonGreenParity)
+        putSite(row, tables, x, own, uint8_t((row.up[x] + row.down[x] + row.cur[side]) / 3),
+                uint8_t((row.up[side] + row.down[side]) >> 1));
+    else
+        putSite(row, tables, x, row.cur[side], own, uint8_t((row.up[x] + row.down[x]) >> 1));
 }
 
 SimdLevel effectiveLevel(SimdLevel wanted)
@@ -123,32 +153,42 @@ void demosaicToBmpRows(const uint8_t* pixels, int32_t width, int32_t height, int
     const SimdLevel simd = effectiveLevel(level);
     const std::size_t rowBytes = 3 * std::size_t(width);
 
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* outRow = out + std::size_t(height - 1 - y) * rowBytes;
-        if (y == 0 || y == height - 1 || width < 3) {
+    const std::size_t stride = std::size_t(width);
+    // Images too small for the edge routines: every site tests its neighbours.
+    if (width < 3 || height < 2) {
+        for (int32_t y = 0; y < height; ++y)
             for (int32_t x = 0; x < width; ++x)
-                borderSite(pixels, width, height, x, y, pattern, tables, outRow + 3 * std::size_t(x));
-            continue;
-        }
+                borderSite(pixels, width, height, x, y, pattern, tables,
+                           out + std::size_t(height - 1 - y) * rowBytes + 3 * std::size_t(x));
+        return;
+    }
+    for (int32_t y = 0; y < height; ++y) {
         DemosaicRow row{};
-        row.cur = pixels + std::size_t(y) * std::size_t(width);
-        row.up = row.cur - width;
-        row.down = row.cur + width;
-        row.out = outRow;
+        row.cur = pixels + std::size_t(y) * stride;
+        row.out = out + std::size_t(height - 1 - y) * rowBytes;
         row.width = width;
         const bool greenAtEven = siteColour(pattern, 0, y) == SiteColour::Green;
         row.nonGreenParity = greenAtEven ? 1 : 0;
         row.nonGreenIsRed = siteColour(pattern, row.nonGreenParity, y) == SiteColour::Red;
         row.factors = anyGain ? factors : nullptr;
 
-        borderSite(pixels, width, height, 0, y, pattern, tables, outRow);
+        if (y == 0 || y == height - 1) {
+            borderSite(pixels, width, height, 0, y, pattern, tables, row.out);
+            row.down = y == 0 ? row.cur + stride : row.cur - stride; // the one neighbouring row
+            edgeRowSites(row, tables);
+            borderSite(pixels, width, height, width - 1, y, pattern, tables, row.out + 3 * std::size_t(width - 1));
+            continue;
+        }
+        row.up = row.cur - stride;
+        row.down = row.cur + stride;
+        edgeColumnSite(row, tables, 0, 1);
         int32_t x = 1;
         if (simd == SimdLevel::Avx2)
             x = demosaicInteriorAvx2(row);
         else if (simd == SimdLevel::Sse2)
             x = demosaicInteriorSse2(row);
         interiorSites(row, x, width - 1, tables);
-        borderSite(pixels, width, height, width - 1, y, pattern, tables, outRow + 3 * std::size_t(width - 1));
+        edgeColumnSite(row, tables, width - 1, width - 2);
     }
 }
 

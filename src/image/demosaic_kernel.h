@@ -37,17 +37,14 @@ int32_t demosaicInterior(const DemosaicRow& row)
 {
     using V = typename T::V;
     const V one = T::splat(1);
-    // Vectors start at odd x and hold an even number of lanes, so lane i sits at an odd x
-    // exactly when i is even.
-    const V nonGreen = T::evenLanes(row.nonGreenParity == 1);
     typename T::F factorR{}, factorG{}, factorB{};
     if constexpr (kGains) {
         factorR = T::splatF(row.factors[0]);
         factorG = T::splatF(row.factors[1]);
         factorB = T::splatF(row.factors[2]);
     }
-    int32_t x = 1;
-    for (; x + T::kLanes + 1 <= row.width; x += T::kLanes) {
+    // Sites x .. x + kLanes - 1; nonGreen marks the lanes of the row's red or blue sites.
+    auto vectorAt = [&](int32_t x, V nonGreen) {
         const uint8_t* up = row.up + x;
         const uint8_t* cur = row.cur + x;
         const uint8_t* down = row.down + x;
@@ -78,8 +75,22 @@ int32_t demosaicInterior(const DemosaicRow& row)
             blue = T::scale(blue, factorB);
         }
         T::storeBgr(row.out + 3 * std::size_t(x), blue, greenOut, red);
-    }
-    return x;
+    };
+    // Lane i sits at x + i; it is a red or blue site when x + i has the row's parity for them.
+    auto maskFor = [&](int32_t x) { return T::evenLanes(((x + row.nonGreenParity) & 1) == 0); };
+
+    const int32_t lastStart = row.width - 1 - T::kLanes; // loads reach x + kLanes <= width - 1
+    if (lastStart < 1)
+        return 1;
+    const V oddStartMask = maskFor(1);
+    int32_t x = 1;
+    for (; x <= lastStart; x += T::kLanes)
+        vectorAt(x, oddStartMask);
+    // The rest of the row: one more vector ending at the last interior site, overlapping
+    // sites already written (they come out the same).
+    if (x < row.width - 1)
+        vectorAt(lastStart, maskFor(lastStart));
+    return row.width - 1;
 }
 
 template <class T>

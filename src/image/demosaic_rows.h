@@ -15,7 +15,7 @@ struct DemosaicRow {
     const float* factors; // red, green, blue gain factors; null when every gain is 0
 };
 
-// Each fills the interior sites x = 1 .. n-1 of the row for a whole number of vectors and
-// returns n, the first site it left to the caller (never beyond width - 1).
+// Each fills the interior sites x = 1 .. n-1 of the row and returns n: width - 1 when the
+// row is wide enough for one vector, otherwise 1 (the caller does the sites).
 int32_t demosaicInteriorSse2(const DemosaicRow& row);
 int32_t demosaicInteriorAvx2(const DemosaicRow& row);

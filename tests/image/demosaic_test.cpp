@@ -131,8 +131,10 @@ TEST(Demosaic, EqualsTheReferenceByteForByte)
     for (int w = 1; w <= 9; ++w)
         for (int h = 1; h <= 9; ++h)
             sizes.push_back({w, h});
-    for (auto s : std::vector<std::pair<int, int>>{{33, 3}, {34, 4}, {35, 5}, {64, 6}, {65, 7}, {66, 8}, {67, 9},
-                                                  {97, 10}, {100, 31}, {608, 464}, {611, 37}, {1023, 11}})
+    // Widths around whole numbers of 16- and 32-site vectors, where the last vector overlaps.
+    for (auto s : std::vector<std::pair<int, int>>{{17, 3}, {18, 4}, {19, 5}, {20, 3}, {33, 3}, {34, 4}, {35, 5},
+                                                  {36, 2}, {37, 6}, {50, 3}, {51, 4}, {64, 6}, {65, 7}, {66, 8},
+                                                  {67, 9}, {97, 10}, {100, 31}, {608, 464}, {611, 37}, {1023, 11}})
         sizes.push_back(s);
     const uint8_t gainSets[][3] = {{0, 0, 0}, {10, 50, 255}, {0, 37, 0}, {18, 32, 43}};
     uint32_t seed = 1;
