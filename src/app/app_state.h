@@ -3,6 +3,8 @@
 // One instance is owned by the application (or by plnctl, or by a test) and passed by reference.
 // Member names are the documented ones so that the code reads like the behaviour it implements.
 
+#include "image/image_workspace.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -32,6 +34,9 @@ struct AppState {
     int32_t gSockTimeout = 0;  // time base of the socket receive helpers, 0 = 1000 ms
     int16_t gStopRequest = 0;  // -1 when Stop was pressed in the progress window
     int32_t gImageOption = 0;  // option chosen in frmOption
+
+    // The current sensor image, the upload image, the BMP pixel buffer and the image size.
+    ImageWorkspace images;
 
     // Working folders and fixed temporary files below the program folder.
     std::filesystem::path tmpFolder() const { return programFolder / "TMP"; }
