@@ -33,11 +33,11 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv, std::string* er
             return std::nullopt;
         }
         if (arg == "--tcp") {
-            std::string spec = v;
-            size_t colon = spec.rfind(':');
-            std::string port = colon == std::string::npos ? spec : spec.substr(colon + 1);
+            std::string endpoint = v;
+            size_t colon = endpoint.rfind(':');
+            std::string port = colon == std::string::npos ? endpoint : endpoint.substr(colon + 1);
             if (colon != std::string::npos)
-                o.tcpAddress = spec.substr(0, colon);
+                o.tcpAddress = endpoint.substr(0, colon);
             if (o.tcpAddress.size() > 1 && o.tcpAddress.front() == '[' && o.tcpAddress.back() == ']')
                 o.tcpAddress = o.tcpAddress.substr(1, o.tcpAddress.size() - 2);
             if (o.tcpAddress.empty() || !toInt(port.c_str(), 0, 65535, &o.tcpPort)) {

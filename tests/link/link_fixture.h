@@ -21,17 +21,24 @@ inline void writeTestMessages(const TempFolder& folder)
                  "[Label]\r\n1=Error\r\n2=NG\r\n3=OK\r\n12=Measure\r\n13=Stop\r\n");
 }
 
+// A program folder with the test messages, English, COM1 at the default settings and CR
+// on both links.
+inline void prepareTestState(AppState& state, const TempFolder& folder)
+{
+    writeTestMessages(folder);
+    state.programFolder = folder.path();
+    state.gLanguage = 1;
+    state.gComPort = 1;
+    state.gComSettings = "38400,N,8,1";
+    state.gComDelimiter = "\r";
+    state.gLanDelimiter = "\r";
+}
+
 class LinkFixture : public ::testing::Test {
 protected:
     LinkFixture()
     {
-        writeTestMessages(folder);
-        state.programFolder = folder.path();
-        state.gLanguage = 1;
-        state.gComPort = 1;
-        state.gComSettings = "38400,N,8,1";
-        state.gComDelimiter = "\r";
-        state.gLanDelimiter = "\r";
+        prepareTestState(state, folder);
         auto p = std::make_unique<FakeSerialPort>(world);
         auto s = std::make_unique<FakeTcpSocket>(world);
         port = p.get();

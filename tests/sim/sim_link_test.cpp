@@ -29,13 +29,7 @@ class SimLink : public ::testing::Test {
 protected:
     SimLink()
     {
-        writeTestMessages(folder);
-        state.programFolder = folder.path();
-        state.gLanguage = 1;
-        state.gComPort = 1;
-        state.gComSettings = "38400,N,8,1";
-        state.gComDelimiter = "\r";
-        state.gLanDelimiter = "\r";
+        prepareTestState(state, folder);
         link.setStatusLogs(&log, nullptr);
     }
     std::vector<long> boxes()

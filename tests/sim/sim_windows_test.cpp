@@ -21,12 +21,7 @@ class SimWindows : public ::testing::Test {
 protected:
     SimWindows()
     {
-        writeTestMessages(folder);
-        state.programFolder = folder.path();
-        state.gLanguage = 1;
-        state.gComPort = 1;
-        state.gComSettings = "38400,N,8,1";
-        state.gComDelimiter = "\r";
+        prepareTestState(state, folder);
         window.setStartupConnectionState();
     }
     template <typename T> T* find(const char* name) { return window.findChild<T*>(QString::fromLatin1(name)); }
