@@ -1,6 +1,5 @@
 #include "image/bmp_to_raw.h"
 
-#include "image/bayer_pattern.h"
 #include "image/gain.h"
 
 #include <limits>
@@ -56,18 +55,6 @@ bool fncRemoveGain(ImageWorkspace& ws)
     const SensorImage& upload = ws.uploadImage;
     if (upload.pixels.empty())
         return false;
-    PixelArray& out = ws.sensorImage.pixels;
-    out.assignZero(upload.pixels.width, upload.pixels.height);
-    const uint8_t pattern = upload.hkrHeader.bayerPattern;
-    if (pattern > 3)
-        return true; // an unknown pattern divides no site: the array stays all 0
-    const GainTable tables[3] = {makeUngainTable(upload.hkrHeader.gainR), makeUngainTable(upload.hkrHeader.gainG),
-                                 makeUngainTable(upload.hkrHeader.gainB)};
-    for (int32_t y = 0; y < out.height; ++y) {
-        const uint8_t* in = upload.pixels.row(y);
-        uint8_t* o = out.row(y);
-        for (int32_t x = 0; x < out.width; ++x)
-            o[x] = tables[static_cast<int>(siteColour(pattern, x, y))][in[x]];
-    }
+    gainSites(upload.pixels, upload.hkrHeader, GainDirection::Remove, ws.sensorImage.pixels);
     return true;
 }

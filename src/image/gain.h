@@ -1,6 +1,8 @@
 #pragma once
 // The colour gains: a gain byte g means "add g percent", applied with float32 arithmetic.
 
+#include "image/sensor_image.h"
+
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -34,3 +36,10 @@ using GainTable = std::array<uint8_t, 256>;
 // scaleByGain for every byte: the same bytes without per-pixel float arithmetic.
 GainTable makeGainTable(uint8_t gain);
 GainTable makeUngainTable(uint8_t gain);
+
+enum class GainDirection { Apply, Remove };
+
+// Every site of in, scaled by (Apply) or divided by (Remove) the gain of its colour in the
+// header's pattern, into out (resized to in). A pattern code above 3 gives no site a colour,
+// so out is all 0.
+void gainSites(const PixelArray& in, const HkrHeader& header, GainDirection direction, PixelArray& out);
