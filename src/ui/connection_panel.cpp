@@ -24,8 +24,6 @@ ConnectionPanel::ConnectionPanel(QWidget* frmMain, DeviceLink& link) : QObject(f
     Q_ASSERT(serial_ && lan_ && address_ && addressLabel_ && connect_ && close_ && status);
     log_ = std::make_unique<WidgetStatusLog>(status, connect_);
 
-    connect(serial_, &QRadioButton::clicked, this, &ConnectionPanel::Serial_Click);
-    connect(lan_, &QRadioButton::clicked, this, &ConnectionPanel::Lan_Click);
     connect(connect_, &QPushButton::clicked, this, &ConnectionPanel::cmdConnect_Click);
     connect(close_, &QPushButton::clicked, this, &ConnectionPanel::cmdCloseConnection_Click);
     address_->setInsertPolicy(QComboBox::NoInsert);
@@ -64,18 +62,6 @@ void ConnectionPanel::updateAddressHistory()
     }
     address_->setCurrentIndex(-1);
     address_->setEditText(QString());
-}
-
-void ConnectionPanel::Serial_Click()
-{
-    address_->setEnabled(false);
-    addressLabel_->setEnabled(false);
-}
-
-void ConnectionPanel::Lan_Click()
-{
-    address_->setEnabled(true);
-    addressLabel_->setEnabled(true);
 }
 
 void ConnectionPanel::cmdConnect_Click()

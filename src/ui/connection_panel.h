@@ -1,6 +1,7 @@
 #pragma once
-// The main window's connection panel (frame CommMethod): Serial/Lan choice, the address box
-// with its history, Connect and Close, and the `Status` log.
+// The main window's connection panel (frame CommMethod): the address box with its history,
+// Connect and Close, and the `Status` log. The Serial/Lan choice only enables the address
+// box; frmMain does that itself.
 
 #include <QObject>
 
@@ -25,8 +26,6 @@ public:
 
     WidgetStatusLog& statusLog() { return *log_; }
 
-    void Serial_Click();
-    void Lan_Click();
     void cmdConnect_Click();
     void cmdCloseConnection_Click();
     // Enter in the address box: the typed address goes to the top of the history.
