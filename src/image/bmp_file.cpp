@@ -11,6 +11,8 @@
 #include <string>
 #include <system_error>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 bool fncLongToBytes(std::span<uint8_t> field, int32_t value)
@@ -41,6 +43,28 @@ namespace {
 uint64_t paddedRowBytes(int32_t width)
 {
     return (uint64_t(width) * 3 + 3) & ~uint64_t(3);
+}
+
+// The whole open file, sized by the file itself rather than by its name.
+bool readWholeFile(std::FILE* f, std::vector<uint8_t>& data, int& errorNumber)
+{
+    struct stat info {};
+    if (::fstat(::fileno(f), &info) != 0) {
+        errorNumber = errno;
+        return false;
+    }
+    try {
+        data.resize(std::size_t(info.st_size));
+    } catch (const std::bad_alloc&) {
+        errorNumber = ENOMEM;
+        return false;
+    }
+    if (std::fread(data.data(), 1, data.size(), f) != data.size()) {
+        // A file cut short while it was read leaves no error number of its own.
+        errorNumber = std::ferror(f) && errno ? errno : EIO;
+        return false;
+    }
+    return true;
 }
 
 struct HeaderField {
@@ -210,31 +234,19 @@ bool decodeBmp(const uint8_t* data, std::size_t size, BmpPixelBuffer& buffer, st
 
 bool fncReadBmp(ImageWorkspace& ws, const fs::path& path, ImageReporter& reporter)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f || isFolder(f)) {
-        const int errorNumber = f ? EISDIR : errno;
-        if (f)
-            std::fclose(f);
+    int errorNumber = 0;
+    FilePtr f = openForReading(path, errorNumber);
+    if (!f) {
         reporter.showError(describeFileError("Cannot open", path, errorNumber));
         return false;
     }
     std::vector<uint8_t> data;
-    std::string error;
-    bool ok = true;
-    try {
-        std::error_code ec;
-        const auto size = fs::file_size(path, ec);
-        data.resize(ec ? 0 : std::size_t(size));
-        if (!data.empty() && std::fread(data.data(), 1, data.size(), f) != data.size())
-            ok = false;
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    std::fclose(f);
-    if (!ok) {
-        reporter.showError(describeFileError("Cannot read", path, errno ? errno : EIO));
+    if (!readWholeFile(f.get(), data, errorNumber)) {
+        reporter.showError(describeFileError("Cannot read", path, errorNumber));
         return false;
     }
+    f.reset();
+    std::string error;
     BmpPixelBuffer buffer;
     if (!decodeBmp(data.data(), data.size(), buffer, error)) {
         reporter.showError("Cannot read " + path.string() + ": " + error);

@@ -17,10 +17,19 @@ std::string describeFileError(const std::string& what, const fs::path& path, int
     return what + " " + path.string() + ": " + std::strerror(errorNumber);
 }
 
-bool isFolder(std::FILE* file)
+FilePtr openForReading(const fs::path& path, int& errorNumber)
 {
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        errorNumber = errno;
+        return nullptr;
+    }
     struct stat info {};
-    return ::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+    if (::fstat(::fileno(f.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+        errorNumber = EISDIR;
+        return nullptr;
+    }
+    return f;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,14 @@ bool writeFileDirect(const std::filesystem::path& target, const std::vector<Byte
 bool copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
                        std::string& error);
 
-// True when the open file is a folder (fopen opens folders for reading on Linux).
-bool isFolder(std::FILE* file);
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a file for reading. A folder is refused with EISDIR: fopen would open it on Linux
+// and every read would then fail.
+FilePtr openForReading(const std::filesystem::path& path, int& errorNumber);
 
 // "<what> <path>: <system reason>" for the error number of a failed call.
 std::string describeFileError(const std::string& what, const std::filesystem::path& path, int errorNumber);

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <string>
 #include <system_error>
@@ -13,16 +12,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr openForReading(const fs::path& path)
-{
-    return FilePtr(std::fopen(path.c_str(), "rb"));
-}
 
 std::string sizeText(int32_t w, int32_t h)
 {
@@ -40,9 +29,10 @@ void readAvailable(std::FILE* f, uint8_t* data, std::size_t size)
 
 bool fncReadFile_PLN(ImageWorkspace& ws, const fs::path& path, ImageReporter& reporter)
 {
-    FilePtr f = openForReading(path);
-    if (!f || isFolder(f.get())) {
-        reporter.showError(describeFileError("Cannot open", path, f ? EISDIR : errno));
+    int errorNumber = 0;
+    FilePtr f = openForReading(path, errorNumber);
+    if (!f) {
+        reporter.showError(describeFileError("Cannot open", path, errorNumber));
         return false;
     }
     SensorImage& image = ws.sensorImage;
@@ -77,8 +67,9 @@ bool fncReadFile_PLN(ImageWorkspace& ws, const fs::path& path, ImageReporter& re
 
 bool fncReadTmpBinFile(ImageWorkspace& ws, const fs::path& path)
 {
-    FilePtr f = openForReading(path);
-    if (!f || isFolder(f.get()))
+    int errorNumber = 0;
+    FilePtr f = openForReading(path, errorNumber);
+    if (!f)
         return false;
     SensorImage& image = ws.sensorImage;
     ws.imageWidth = image.hkrHeader.width;
