@@ -91,11 +91,6 @@ void ConnectionPanel::connectSerial()
 void ConnectionPanel::connectLan()
 {
     connect_->setEnabled(false);
-    if (link_.socket().state() != kSockClosed) {
-        link_.socket().close();
-        showErrorBox(link_);
-        return;
-    }
     if (!startLanConnect(link_, address_->currentText())) {
         showErrorBox(link_);
         return;
@@ -103,13 +98,8 @@ void ConnectionPanel::connectLan()
     log_->appendLine("Connected");
     disableAfterConnect();
     link_.state().gLinkMode = 2;
-    link_.sockets().yield(Pump::All);
-    log_->appendLine(link_.sockets().fncSockStateText());
+    // Whatever the watch ends in, the controls stay as they are until Close is pressed.
     watchLanConnect(link_, *log_);
-    if (link_.socket().state() == kSockConnecting)
-        showErrorBox(link_);
-    else
-        log_->appendLine(link_.sockets().fncSockStateText());
 }
 
 void ConnectionPanel::cmdCloseConnection_Click()

@@ -67,28 +67,16 @@ void frmLanSet::Form_Load()
 void frmLanSet::cmdConnect_Click()
 {
     cmdConnect_->setEnabled(false);
-    if (link_.socket().state() != kSockClosed) {
-        link_.socket().close();
-        showErrorBox(link_);
-        return;
-    }
     if (!startLanConnect(link_, txtIPaddress_->text())) {
         showErrorBox(link_);
         return;
     }
     log_->appendLine("Connected");
     txtIPaddress_->setEnabled(false);
-    cmdConnect_->setEnabled(false);
     state_.gLinkMode = 2;
     link_.channel().fncCloseComPort();
-    link_.sockets().yield(Pump::All);
-    log_->appendLine(link_.sockets().fncSockStateText());
-    watchLanConnect(link_, *log_);
-    if (link_.socket().state() == kSockConnecting) {
-        showErrorBox(link_);
+    if (!watchLanConnect(link_, *log_))
         return;
-    }
-    log_->appendLine(link_.sockets().fncSockStateText());
     if (link_.socket().state() == kSockError) {
         link_.socket().close();
         txtIPaddress_->setEnabled(true);

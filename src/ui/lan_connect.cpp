@@ -5,6 +5,10 @@
 
 bool startLanConnect(DeviceLink& link, const QString& typed)
 {
+    if (link.socket().state() != kSockClosed) {
+        link.socket().close();
+        return false;
+    }
     auto address = parseLanAddress(typed.toStdString());
     if (!address)
         return false;
@@ -13,9 +17,11 @@ bool startLanConnect(DeviceLink& link, const QString& typed)
     return true;
 }
 
-void watchLanConnect(DeviceLink& link, StatusLog& log)
+bool watchLanConnect(DeviceLink& link, StatusLog& log)
 {
     SocketLayer& sockets = link.sockets();
+    sockets.yield(Pump::All);
+    log.appendLine(sockets.fncSockStateText());
     for (int step = 1; step <= kWatchSteps; ++step) {
         sockets.fncWaitMs(kWatchStepMs);
         if (step % 10 == 0)
@@ -24,6 +30,12 @@ void watchLanConnect(DeviceLink& link, StatusLog& log)
             break;
         sockets.yield(Pump::All);
     }
+    if (link.socket().state() == kSockConnecting) {
+        showErrorBox(link);
+        return false;
+    }
+    log.appendLine(sockets.fncSockStateText());
+    return true;
 }
 
 void showErrorBox(DeviceLink& link)

@@ -14,12 +14,15 @@ inline constexpr int kWatchSteps = 50;
 inline constexpr int kWatchStepMs = 300;
 
 // Points the socket at the typed address (host, host:port, [v6]:port; port 23 otherwise) and
-// asks it to connect. False when the address cannot be used.
+// asks it to connect. False when the address cannot be used, and when the socket was not
+// closed: it is closed then, and a second press of Connect starts afresh.
 bool startLanConnect(DeviceLink& link, const QString& typed);
 
-// Steps 1..50: wait 300 ms, log "<step> - <state text>" at every tenth step, stop once
-// connected; window events run between the steps.
-void watchLanConnect(DeviceLink& link, StatusLog& log);
+// Logs the state, then waits up to 50 steps of 300 ms for the connection, logging
+// "<step> - <state text>" at every tenth step; window events run between the steps. A socket
+// still connecting at the end shows the "ERROR" box and gives false; otherwise the state is
+// logged once more and the result is true.
+bool watchLanConnect(DeviceLink& link, StatusLog& log);
 
 // The plain "ERROR" box of the connection handlers.
 void showErrorBox(DeviceLink& link);
