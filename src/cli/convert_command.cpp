@@ -23,14 +23,12 @@ namespace {
 class StderrReporter : public ImageReporter {
 public:
     std::string file;
-    bool reported = false;
 
     void showError(const std::string& description) override { print(description); }
     void showMessage(const std::string&, int, const std::string& description) override { print(description); }
     void print(const std::string& what)
     {
         std::fprintf(stderr, "plnctl: %s: %s\n", file.c_str(), what.c_str());
-        reported = true;
     }
 };
 

@@ -5,7 +5,7 @@
 #include "image/gain.h"
 
 #include <array>
-#include <cstring>
+#include <initializer_list>
 
 bool cpuHasAvx2()
 {

@@ -1,7 +1,6 @@
 #include "image/raw_conversion.h"
 
 #include "image/bmp_file.h"
-#include "image/file_util.h"
 #include "image/pixel_conversion.h"
 #include "image/pln_file.h"
 
