@@ -38,15 +38,6 @@ CliRun plnctl(const TempDir& dir, const std::vector<std::string>& args)
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(err.begin(), err.end())};
 }
 
-std::vector<uint8_t> bmpPixels(const std::vector<uint8_t>& file, int width, int height)
-{
-    const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
-    std::vector<uint8_t> rows;
-    for (int r = 0; r < height; ++r)
-        rows.insert(rows.end(), file.begin() + 54 + stride * r, file.begin() + 54 + stride * r + 3 * width);
-    return rows;
-}
-
 int countLines(const std::string& text)
 {
     return int(std::count(text.begin(), text.end(), '\n'));
@@ -84,7 +75,7 @@ TEST(PlnctlConvert, RawToBmpWithPatternAndGains)
     EXPECT_TRUE(ok.errors.empty());
     const auto file = readBytes(dir / "out.bmp");
     ASSERT_EQ(file.size(), 54u + 36 * h);
-    EXPECT_EQ(bmpPixels(file, w, h), referenceDemosaic(pixels, w, h, 2, 10, 0, 255));
+    EXPECT_EQ(unpaddedBmpRows(file, w, h), referenceDemosaic(pixels, w, h, 2, 10, 0, 255));
     // The work files are in the program folder's TMP, which plnctl created.
     EXPECT_EQ(fs::file_size(dir / "prog" / "TMP" / "tmp.bin"), std::size_t(w) * 464);
     EXPECT_TRUE(fs::exists(dir / "prog" / "TMP" / "tmp.bmp"));

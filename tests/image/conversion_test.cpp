@@ -30,8 +30,7 @@ TEST(ConvertProcess, PlnFileToTmpBmp)
     const auto file = readBytes(bmp);
     const auto expected = referenceDemosaic(pixels, 10, 6, 3, 0, 0, 0); // rows of 30 -> 32 bytes
     ASSERT_EQ(file.size(), 54u + 32 * 6);
-    for (int r = 0; r < 6; ++r)
-        EXPECT_TRUE(std::equal(expected.begin() + 30 * r, expected.begin() + 30 * (r + 1), file.begin() + 54 + 32 * r));
+    EXPECT_EQ(unpaddedBmpRows(file, 10, 6), expected);
     EXPECT_EQ(ws.uploadImage.pixels.data, pixels); // gains 0
     EXPECT_TRUE(reporter.boxes.empty());
 }

@@ -1,9 +1,10 @@
 #pragma once
-// Helpers for the image tests: a reporter that records every box, a temporary folder, and
-// small file and image builders.
+// Helpers for the image tests: a reporter that records every box, a temporary program
+// folder, and small file and image builders.
 
 #include "image/image_reporter.h"
 #include "image/sensor_image.h"
+#include "temp_folder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -28,20 +29,10 @@ public:
     }
 };
 
-class TempDir {
+// A temporary program folder with its TMP work folder, as after the first start.
+class TempDir : public TempFolder {
 public:
-    TempDir()
-    {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() / ("plnimage-test-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(path_ / "TMP");
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
+    TempDir() { std::filesystem::create_directories(path() / "TMP"); }
 };
 
 inline std::vector<uint8_t> readBytes(const std::filesystem::path& p)
@@ -87,4 +78,15 @@ inline std::vector<uint8_t> plnFileBytes(const PlnHeader& h, const std::vector<u
     file.insert(file.end(), pixels.begin(), pixels.end());
     file.insert(file.end(), check.begin(), check.end());
     return file;
+}
+
+// The pixel rows of a 24-bit BMP file written by this program (54-byte header), without
+// the row padding: bottom-up, 3 x width bytes per row.
+inline std::vector<uint8_t> unpaddedBmpRows(const std::vector<uint8_t>& file, int width, int height)
+{
+    const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+    std::vector<uint8_t> rows;
+    for (int r = 0; r < height; ++r)
+        rows.insert(rows.end(), file.begin() + 54 + stride * r, file.begin() + 54 + stride * r + 3 * width);
+    return rows;
 }
