@@ -8,7 +8,6 @@
 #include "widget_status_log.h"
 
 #include "link/device_link.h"
-#include "link/framing.h"
 
 #include <QAction>
 #include <QWidget>
@@ -87,21 +86,4 @@ void LinkControls::openLanSettings()
     dialog.exec();
     // cmdOK hides and unloads: the next opening starts afresh.
     delete lanSet_.data();
-}
-
-std::unique_ptr<LinkControls> attachLinkControls(QWidget* frmMain, AppState& state, Messenger& messages)
-{
-    return std::make_unique<LinkControls>(frmMain, state, messages);
-}
-
-void fncLinkStartup(LinkControls& controls)
-{
-    AppState& state = controls.link().state();
-    state.gLinkMode = controls.openSerialAtStartup() ? 1 : 0;
-    state.gLanDelimiter = kCR;
-}
-
-void fncLinkExit(LinkControls& controls)
-{
-    controls.stopMeasurementAtExit();
 }

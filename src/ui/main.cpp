@@ -5,6 +5,8 @@
 #include "pln_application.h"
 #include "termination_signals.h"
 
+#include "link/device_link.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QSessionManager>
@@ -28,10 +30,9 @@ int main(int argc, char* argv[]) {
                      [&app](QSessionManager&) { app.requestClose(); });
 
     // The connection panel, the measurement panels and the link's menus.
-    std::unique_ptr<LinkControls> link =
-        attachLinkControls(&app.mainWindow(), app.state(), app.messenger());
-    app.openSerialPort = [&link] { return link->openSerialAtStartup(); };
-    app.stopMeasurement = [&link] { link->stopMeasurementAtExit(); };
+    LinkControls link(&app.mainWindow(), app.state(), app.messenger());
+    app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
+    app.stopMeasurement = [&link] { link.stopMeasurementAtExit(); };
 
     if (!app.start()) {
         return 1;

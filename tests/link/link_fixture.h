@@ -21,6 +21,13 @@ inline void writeTestMessages(const TempFolder& folder)
                  "[Label]\r\n1=Error\r\n2=NG\r\n3=OK\r\n12=Measure\r\n13=Stop\r\n");
 }
 
+// The Setting.ini of such a folder: English, COM1 at the default settings, CR.
+inline void writeTestSettings(const TempFolder& folder)
+{
+    folder.write("Setting.ini", "[OPERATION]\r\nLanguage=English\r\n[COM]\r\nPort=1\r\n"
+                                "Setting=38400,N,8,1\r\nDelimitr=0\r\n");
+}
+
 // A program folder with the test messages, English, COM1 at the default settings and CR
 // on both links.
 inline void prepareTestState(AppState& state, const TempFolder& folder)

@@ -331,7 +331,7 @@ TEST_F(LinkWindows, StopAtExitWithoutALink)
     find<QPushButton>("cmdMeasure")->click();
     state.gLinkMode = 0;
     prompter.shown.clear();
-    fncLinkExit(*controls);
+    controls->stopMeasurementAtExit();
     EXPECT_EQ(boxes(), std::vector<long>{21});
 }
 

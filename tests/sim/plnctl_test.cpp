@@ -12,7 +12,7 @@ protected:
     Plnctl()
     {
         writeTestMessages(folder);
-        folder.write("Setting.ini", "[OPERATION]\r\nLanguage=English\r\n[COM]\r\nPort=1\r\nSetting=38400,N,8,1\r\nDelimitr=0\r\n");
+        writeTestSettings(folder);
     }
     ChildResult run(std::vector<std::string> args, const std::vector<std::string>& env = {})
     {

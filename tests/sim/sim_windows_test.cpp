@@ -1,4 +1,5 @@
-// The main window's link panels on the real link against plnsim, offscreen.
+// The program's start-up and exit, and the main window's link panels, on the real link
+// against plnsim, offscreen.
 #include "link_fixture.h"
 #include "sim_process.h"
 
@@ -6,6 +7,7 @@
 #include "frm_main.h"
 #include "link_controls.h"
 #include "measure_panel.h"
+#include "pln_application.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,24 +17,31 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <optional>
+
 namespace {
 
+// The program wired as main() wires it, with its process ending recorded instead.
 class SimWindows : public ::testing::Test {
 protected:
     SimWindows()
     {
-        prepareTestState(state, folder);
-        window.setStartupConnectionState();
+        writeTestMessages(folder);
+        writeTestSettings(folder);
+        app.terminate = [this](int status) { exitStatus = status; };
+        app.openSerialPort = [this] { return controls.openSerialAtStartup(); };
+        app.stopMeasurement = [this] { controls.stopMeasurementAtExit(); };
     }
     template <typename T> T* find(const char* name) { return window.findChild<T*>(QString::fromLatin1(name)); }
     QString status() { return find<QPlainTextEdit>("Status")->toPlainText(); }
 
     TempFolder folder;
-    AppState state;
     RecordingPrompter prompter;
-    Messenger messenger{state, prompter};
-    frmMain window;
-    LinkControls controls{&window, state, messenger};
+    PlnApplication app{folder.path(), prompter};
+    AppState& state = app.state();
+    frmMain& window = app.mainWindow();
+    LinkControls controls{&window, app.state(), app.messenger()};
+    std::optional<int> exitStatus;
 };
 
 } // namespace
@@ -41,7 +50,7 @@ TEST_F(SimWindows, LanConnectThenMeasureAndReadTheResult)
 {
     SimProcess sim({"--tcp", "0"});
     setenv("PLNTOOL_COM1", (folder / "no-such-port").c_str(), 1);
-    fncLinkStartup(controls); // COM1 does not open: no link, and no message
+    ASSERT_TRUE(app.start()); // COM1 does not open: no link, and no message
     unsetenv("PLNTOOL_COM1");
     EXPECT_EQ(state.gLinkMode, 0);
     EXPECT_TRUE(prompter.shown.empty());
@@ -65,7 +74,8 @@ TEST_F(SimWindows, LanConnectThenMeasureAndReadTheResult)
     bool number = false;
     findControlAs<QLabel>(&window, "lblValue", 7)->text().toDouble(&number);
     EXPECT_TRUE(number);
-    fncLinkExit(controls);
+    app.fncExitApplication();
+    EXPECT_EQ(exitStatus, 0);
     EXPECT_EQ(controls.measurePanel().continuousFlag(), 0);
     EXPECT_TRUE(prompter.shown.empty());
 }
@@ -75,7 +85,7 @@ TEST_F(SimWindows, StartupOpensTheSerialPortNamedByTheEnvironment)
     std::string com = (folder / "com1").string();
     SimProcess sim({"--pty", com});
     setenv("PLNTOOL_COM1", com.c_str(), 1);
-    fncLinkStartup(controls);
+    ASSERT_TRUE(app.start());
     unsetenv("PLNTOOL_COM1");
     EXPECT_EQ(state.gLinkMode, 1);
     EXPECT_EQ(state.gLanDelimiter, "\r");
