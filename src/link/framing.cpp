@@ -1,12 +1,10 @@
 #include "framing.h"
 
+#include "app/text_codec.h"
+
 std::string frameCommand(const std::string& command, const std::string& terminator)
 {
-    size_t b = command.find_first_not_of(' ');
-    if (b == std::string::npos)
-        return terminator;
-    size_t e = command.find_last_not_of(' ');
-    return command.substr(b, e - b + 1) + terminator;
+    return trimChars(command, " ") + terminator;
 }
 
 std::optional<std::string> extractReply(const std::string& received, const std::string& terminator)

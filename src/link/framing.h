@@ -7,6 +7,8 @@
 inline constexpr const char* kCR = "\r";
 inline constexpr const char* kLF = "\n";
 inline constexpr const char* kCRLF = "\r\n";
+// In the order the settings lists show them and Setting.ini's "Delimitr" numbers them.
+inline constexpr const char* kTerminators[] = {kCR, kLF, kCRLF};
 
 // The command with blanks at both ends removed, followed by the terminator.
 std::string frameCommand(const std::string& command, const std::string& terminator);

@@ -1,18 +1,11 @@
 #include "lan_address.h"
 
+#include "app/text_codec.h"
+
 #include <algorithm>
 #include <cctype>
 
 namespace {
-
-std::string trimmed(const std::string& s)
-{
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return {};
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
 
 std::optional<uint16_t> parsePort(const std::string& digits)
 {
@@ -29,7 +22,7 @@ std::optional<uint16_t> parsePort(const std::string& digits)
 
 std::optional<LanAddress> parseLanAddress(const std::string& text)
 {
-    std::string t = trimmed(text);
+    std::string t = trimChars(text, " \t");
     LanAddress a;
     if (!t.empty() && t.front() == '[') {
         size_t close = t.find(']');

@@ -149,10 +149,9 @@ void frmComSet::cmdOK_Click()
                         + parity[chosen(cmbParity_, 0)]
                         + std::to_string(cmbDatLen_->itemData(chosen(cmbDatLen_, 1)).toInt()) + ","
                         + std::to_string(cmbStpBit_->itemData(chosen(cmbStpBit_, 0)).toInt());
-    static const char* const terminators[] = {kCR, kLF, kCRLF};
     int deli = chosen(cmbDeli_, 0);
-    state_.gComDelimiter = terminators[deli];
-    state_.gLanDelimiter = terminators[deli];
+    state_.gComDelimiter = kTerminators[deli];
+    state_.gLanDelimiter = kTerminators[deli];
     state_.gLanDelimiterIndex = int16_t(deli);
     fncSaveComSettings(state_, messages_);
 

@@ -37,10 +37,9 @@ TelnetSet::TelnetSet(AppState& state, QWidget* parent) : QDialog(parent), state_
 
 void TelnetSet::cmdOK_Click()
 {
-    static const char* const terminators[] = {kCR, kLF, kCRLF};
     int index = cmbDeli_->currentIndex();
     if (index >= 0 && index <= 2) {
-        state_.gLanDelimiter = terminators[index];
+        state_.gLanDelimiter = kTerminators[index];
         state_.gLanDelimiterIndex = int16_t(index);
     }
     accept();
