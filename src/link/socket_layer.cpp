@@ -68,6 +68,13 @@ int32_t SocketLayer::sockTimeout()
     return state_.gSockTimeout;
 }
 
+int64_t SocketLayer::pollStepMs(int divisor)
+{
+    // Rounded half to even like every fraction here, and at least one counter tick: a poll
+    // of 0 ms would let 800 polls pass without the clock moving.
+    return std::max<int64_t>(1, int64_t(std::nearbyint(double(sockTimeout()) / divisor)));
+}
+
 void SocketLayer::raiseTimeout()
 {
     throw LinkError(kErrSockTimeout,
@@ -94,13 +101,12 @@ void SocketLayer::fncSockSendBytes(const uint8_t* data, long last)
 
 std::string SocketLayer::fncSockReceiveText(Pump pump)
 {
-    int32_t timeout = sockTimeout();
+    int64_t step = pollStepMs(50);
     if (socket_.state() != kSockConnected)
         return {};
     int64_t base = socket_.bytesAvailable();
     yield(pump);
     // 50 polls of timeout / 50 ms each, as one wait that ends early when new bytes come.
-    int64_t step = std::max<int64_t>(1, int64_t(std::nearbyint(timeout / 50.0)));
     int64_t deadline = clock_.nowMs() + 50 * step;
     while (socket_.bytesAvailable() <= base && clock_.nowMs() < deadline
            && socket_.state() == kSockConnected)
@@ -110,12 +116,10 @@ std::string SocketLayer::fncSockReceiveText(Pump pump)
 
 std::optional<int> SocketLayer::fncSockReceiveByte()
 {
-    int32_t timeout = sockTimeout();
+    int64_t step = pollStepMs(10000);
     if (socket_.state() != kSockConnected)
         return std::nullopt;
     yield();
-    // Each poll lasts at least one counter tick.
-    int64_t step = std::max<int64_t>(1, int64_t(std::nearbyint(timeout / 10000.0)));
     int64_t deadline = clock_.nowMs() + kSockPolls * step;
     for (;;) {
         if (socket_.bytesAvailable() > 0)
@@ -131,9 +135,13 @@ std::optional<int> SocketLayer::fncSockReceiveByte()
 std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
 {
     int64_t start = clock_.nowMs();
-    int32_t timeout = sockTimeout();
+    int64_t step = pollStepMs(10000);
     SockBlock block;
     block.fill(-1);
+    auto endWith = [&block](int code) {
+        block[0] = code;
+        return block;
+    };
     last = std::clamp<long>(last, 0, kSockBlockSize - 1);
     int64_t limit = start + kSockBlockLimitMs;
 
@@ -144,30 +152,21 @@ std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
             int s = socket_.state();
             if (s == kSockClosed || s == kSockClosing || s == kSockError)
                 socket_.connectToRemote();
-            if (state_.gStopRequest) {
-                block[0] = kSockStopped;
-                return block;
-            }
-            if (clock_.nowMs() - start >= kSockBlockLimitMs) {
-                block[0] = kSockBlockTimeout;
-                return block;
-            }
+            if (state_.gStopRequest)
+                return endWith(kSockStopped);
+            if (clock_.nowMs() >= limit)
+                return endWith(kSockBlockTimeout);
             waiter_.waitUntil(std::min(limit, clock_.nowMs() + 50), Pump::All);
         }
     }
 
     yield();
-    int64_t step = std::max<int64_t>(1, int64_t(std::nearbyint(timeout / 10000.0)));
     int64_t pollsEnd = clock_.nowMs() + kSockPolls * step;
     while (socket_.bytesAvailable() == 0) {
-        if (state_.gStopRequest) {
-            block[0] = kSockStopped;
-            return block;
-        }
-        if (clock_.nowMs() - start >= kSockBlockLimitMs) {
-            block[0] = kSockBlockTimeout;
-            return block;
-        }
+        if (state_.gStopRequest)
+            return endWith(kSockStopped);
+        if (clock_.nowMs() >= limit)
+            return endWith(kSockBlockTimeout);
         if (clock_.nowMs() >= pollsEnd)
             raiseTimeout();
         waiter_.waitUntil(std::min(pollsEnd, limit), Pump::All);
@@ -182,14 +181,10 @@ std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
     while (b <= last) {
         int x = socket_.readByte();
         if (x < 0) {
-            if (state_.gStopRequest) {
-                block[0] = kSockStopped;
-                return block;
-            }
-            if (clock_.nowMs() >= limit || socket_.state() != kSockConnected) {
-                block[0] = kSockBlockTimeout;
-                return block;
-            }
+            if (state_.gStopRequest)
+                return endWith(kSockStopped);
+            if (clock_.nowMs() >= limit || socket_.state() != kSockConnected)
+                return endWith(kSockBlockTimeout);
             waiter_.waitUntil(limit, Pump::All);
             continue;
         }

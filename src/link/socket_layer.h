@@ -70,6 +70,8 @@ public:
 
 private:
     int32_t sockTimeout();
+    // One poll step of the receive loops: gSockTimeout / divisor milliseconds.
+    int64_t pollStepMs(int divisor);
     [[noreturn]] void raiseTimeout();
 
     AppState& state_;
