@@ -1,6 +1,8 @@
 #include "sim_options.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -22,12 +24,17 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv, std::string* er
     SimOptions o;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (arg == "--silent") {
             o.silent = true;
             continue;
         }
-        const char* v = value();
+        static constexpr std::string_view kTakesValue[] = {"--tcp", "--pty", "--reply-delay", "--drop-after",
+                                                           "--reply-terminator"};
+        if (std::find(std::begin(kTakesValue), std::end(kTakesValue), arg) == std::end(kTakesValue)) {
+            *error = "unknown option " + std::string(arg);
+            return std::nullopt;
+        }
+        const char* v = i + 1 < argc ? argv[++i] : nullptr;
         if (!v) {
             *error = std::string(arg) + " needs a value";
             return std::nullopt;
@@ -57,16 +64,13 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv, std::string* er
                 *error = "--drop-after takes a number of replies";
                 return std::nullopt;
             }
-        } else if (arg == "--reply-terminator") {
+        } else { // --reply-terminator
             std::string t = v;
             o.replyTerminator = t == "CR" ? "\r" : t == "LF" ? "\n" : t == "CRLF" ? "\r\n" : "";
             if (o.replyTerminator.empty()) {
                 *error = "--reply-terminator takes CR, LF or CRLF";
                 return std::nullopt;
             }
-        } else {
-            *error = "unknown option " + std::string(arg);
-            return std::nullopt;
         }
     }
     if (!o.tcp && o.ptyLink.empty()) {

@@ -1,5 +1,6 @@
 #include "controller.h"
 #include "line_reader.h"
+#include "sim_options.h"
 
 #include <gtest/gtest.h>
 
@@ -82,4 +83,34 @@ TEST(SimLineReader, EachLineKeepsItsTerminator)
     auto e = r.next();
     ASSERT_TRUE(e);
     EXPECT_EQ(e->text, "E");
+}
+
+TEST(SimOptions, UsageErrorsSayWhatIsWrong)
+{
+    struct Case { std::vector<std::string> args; std::string error; };
+    const Case cases[] = {
+        {{"--help"}, "unknown option --help"},          // not "--help needs a value"
+        {{"--tcp"}, "--tcp needs a value"},
+        {{"--tcp", "0", "--frobnicate", "1"}, "unknown option --frobnicate"},
+        {{"--silent"}, "give --tcp, --pty or both"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"plnsim"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        std::string error;
+        EXPECT_FALSE(parseSimOptions(int(argv.size()), argv.data(), &error)) << c.error;
+        EXPECT_EQ(error, c.error);
+    }
+    std::vector<std::string> good{"plnsim", "--tcp", "[::1]:0", "--reply-terminator", "CRLF"};
+    std::vector<char*> argv;
+    for (auto& a : good)
+        argv.push_back(a.data());
+    std::string error;
+    auto o = parseSimOptions(int(argv.size()), argv.data(), &error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->tcpAddress, "::1");
+    EXPECT_EQ(o->replyTerminator, "\r\n");
 }
