@@ -181,15 +181,16 @@ int main(int argc, char** argv)
     Controller controller;
     while (!gQuit) {
         int64_t now = nowMs();
-        int timeout = -1;
+        int timeout = -1; // sleep until a byte or a connection comes
+        auto wakeBy = [&](int64_t due) {
+            int t = int(std::max<int64_t>(0, due - now));
+            timeout = timeout < 0 ? t : std::min(timeout, t);
+        };
         for (auto& ep : endpoints) {
             if (!ep->out.empty())
-                timeout = timeout < 0 ? int(std::max<int64_t>(0, ep->out.front().due - now))
-                                      : std::min(timeout, int(std::max<int64_t>(0, ep->out.front().due - now)));
-            if (ep->crSince >= 0) {
-                int t = int(std::max<int64_t>(0, ep->crSince + kCrGraceMs - now));
-                timeout = timeout < 0 ? t : std::min(timeout, t);
-            }
+                wakeBy(ep->out.front().due);
+            if (ep->crSince >= 0)
+                wakeBy(ep->crSince + kCrGraceMs);
         }
         std::vector<pollfd> fds;
         if (listenFd >= 0)
