@@ -30,9 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const HkrHeader& h = ws.sensorImage.hkrHeader;
     if (ws.sensorImage.plnHeader.colourFlag != 0)
         return 0;
-    std::vector<uint8_t> scalar(ws.bmpBuffer.bytes.size()), simd(ws.bmpBuffer.bytes.size());
+    std::vector<uint8_t> out(ws.bmpBuffer.bytes.size());
     for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2}) {
-        std::vector<uint8_t>& out = level == SimdLevel::Scalar ? scalar : simd;
         demosaicToBmpRows(px.data.data(), px.width, px.height, h.bayerPattern, h.gainR, h.gainG, h.gainB, out.data(),
                           level);
         if (out != ws.bmpBuffer.bytes)
