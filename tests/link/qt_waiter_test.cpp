@@ -1,35 +1,24 @@
 // The real waits: asleep until woken or due, and the Stop button seen in time.
 #include "link/qt_waiter.h"
 #include "link/steady_clock.h"
+#include "processor_time.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <sys/resource.h>
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 TEST(QtWaiter, EachModeSleepsUntilTheDeadline)
 {
     SteadyClock clock;
     QtWaiter waiter(clock);
     for (Pump pump : {Pump::None, Pump::NonInput}) {
-        double cpu = cpuSeconds();
+        double cpu = processorSeconds();
         int64_t start = clock.nowMs();
         waiter.waitUntil(start + 400, pump);
         EXPECT_GE(clock.nowMs() - start, 399);
-        EXPECT_LT(cpuSeconds() - cpu, 0.05);
+        EXPECT_LT(processorSeconds() - cpu, 0.05);
     }
 }
 
@@ -47,13 +36,13 @@ TEST(QtWaiter, WakeEndsTheWaitAndWindowEventsSeeTheStopInTime)
     QTimer::singleShot(200, [&] { stop = true; });
     start = clock.nowMs();
     int64_t seen = 0;
-    double cpu = cpuSeconds();
+    double cpu = processorSeconds();
     while (!stop && clock.nowMs() - start < 5000)
         waiter.waitUntil(start + 5000, Pump::All);
     seen = clock.nowMs() - start;
     EXPECT_GE(seen, 190);
     EXPECT_LT(seen, 300);
-    EXPECT_LT(cpuSeconds() - cpu, 0.05);
+    EXPECT_LT(processorSeconds() - cpu, 0.05);
 }
 
 int main(int argc, char** argv)

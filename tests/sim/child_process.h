@@ -1,6 +1,8 @@
 #pragma once
 // Runs a program to its end with its output captured and its processor time measured.
 
+#include "processor_time.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -66,8 +68,7 @@ inline ChildResult runChild(const std::string& exe, const std::vector<std::strin
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     r.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    r.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-                 + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    r.cpuSeconds = processorSeconds(usage);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
