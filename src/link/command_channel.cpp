@@ -54,10 +54,8 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
         messages_.fncShowMessage("Message", kMsgNoReply);
         return {};
     }
-    if (reply == "ER") {
+    if (reply == "ER")
         messages_.fncShowMessage("Message", kMsgErrorReply);
-        return reply;
-    }
     return reply;
 }
 

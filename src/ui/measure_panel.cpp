@@ -3,6 +3,7 @@
 #include "control_index.h"
 
 #include "link/device_link.h"
+#include "link/judgement.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -66,7 +67,7 @@ void MeasurePanel::cmdMeasure_Click()
 void MeasurePanel::cmdGetMesure_Click()
 {
     std::string judgement = link_.fncSendCommand("DATAGET 2 0");
-    long label = judgement == "-2" ? 1 : judgement == "-1" ? 2 : judgement == "0" ? 3 : 0;
+    long label = judgementLabel(judgement);
     if (label == 0)
         return;
     value6_->setText(QString::fromStdString(link_.messages().fncGetMessage("Label", label)));
