@@ -2,6 +2,7 @@
 // The serial port as the link code uses it: open with a line configuration, write, read what
 // has arrived, wait for more. The real one wraps QSerialPort; tests use an in-memory fake.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +15,10 @@ struct SerialConfig {
     int stopBits = 1;
     bool binary = false; // text mode for commands, binary mode for XMODEM
 };
+
+// The four fields of a settings string (baud, parity, data bits, stop bits); the last is all
+// that follows the third comma. nullopt when there are fewer than three commas.
+std::optional<std::array<std::string, 4>> splitComSettings(const std::string& settings);
 
 // Parses "38400,N,8,1" into the line fields of a configuration; nullopt when a field is
 // missing or not a number.

@@ -19,24 +19,33 @@ bool toInt(const std::string& text, int* out)
 
 } // namespace
 
-std::optional<SerialConfig> parseComSettings(const std::string& settings)
+std::optional<std::array<std::string, 4>> splitComSettings(const std::string& settings)
 {
-    std::string fields[4];
+    std::array<std::string, 4> fields;
     size_t from = 0;
     for (int i = 0; i < 3; ++i) {
         size_t comma = settings.find(',', from);
         if (comma == std::string::npos)
             return std::nullopt;
-        fields[i] = settings.substr(from, comma - from);
+        fields[size_t(i)] = settings.substr(from, comma - from);
         from = comma + 1;
     }
     fields[3] = settings.substr(from);
+    return fields;
+}
+
+std::optional<SerialConfig> parseComSettings(const std::string& settings)
+{
+    auto fields = splitComSettings(settings);
+    if (!fields)
+        return std::nullopt;
+    const std::string& parity = (*fields)[1];
     SerialConfig c;
-    if (!toInt(fields[0], &c.baud) || !toInt(fields[2], &c.dataBits) || !toInt(fields[3], &c.stopBits))
+    if (!toInt((*fields)[0], &c.baud) || !toInt((*fields)[2], &c.dataBits) || !toInt((*fields)[3], &c.stopBits))
         return std::nullopt;
-    if (fields[1].size() != 1)
+    if (parity.size() != 1)
         return std::nullopt;
-    c.parity = char(std::toupper(static_cast<unsigned char>(fields[1][0])));
+    c.parity = char(std::toupper(static_cast<unsigned char>(parity[0])));
     if (c.parity != 'N' && c.parity != 'O' && c.parity != 'E')
         return std::nullopt;
     return c;

@@ -7,6 +7,7 @@
 #include "link/command_channel.h"
 #include "link/framing.h"
 #include "link/port_names.h"
+#include "link/serial_port.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -108,16 +109,10 @@ bool frmComSet::showSettings()
         return false;
     cmbCOM_->setCurrentIndex(state_.gComPort - 1);
 
-    std::string fields[4];
-    std::string rest = state_.gComSettings;
-    for (int i = 0; i < 3; ++i) {
-        size_t comma = rest.find(',');
-        if (comma == std::string::npos)
-            return false;
-        fields[i] = rest.substr(0, comma);
-        rest = rest.substr(comma + 1);
-    }
-    fields[3] = rest;
+    auto split = splitComSettings(state_.gComSettings);
+    if (!split)
+        return false;
+    const auto& fields = *split;
 
     auto baud = number(fields[0]);
     if (!baud)
