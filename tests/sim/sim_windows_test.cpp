@@ -50,8 +50,9 @@ TEST_F(SimWindows, LanConnectThenMeasureAndReadTheResult)
 {
     SimProcess sim({"--tcp", "0"});
     setenv("PLNTOOL_COM1", (folder / "no-such-port").c_str(), 1);
-    ASSERT_TRUE(app.start()); // COM1 does not open: no link, and no message
+    bool started = app.start(); // COM1 does not open: no link, and no message
     unsetenv("PLNTOOL_COM1");
+    ASSERT_TRUE(started);
     EXPECT_EQ(state.gLinkMode, 0);
     EXPECT_TRUE(prompter.shown.empty());
 
@@ -85,8 +86,9 @@ TEST_F(SimWindows, StartupOpensTheSerialPortNamedByTheEnvironment)
     std::string com = (folder / "com1").string();
     SimProcess sim({"--pty", com});
     setenv("PLNTOOL_COM1", com.c_str(), 1);
-    ASSERT_TRUE(app.start());
+    bool started = app.start();
     unsetenv("PLNTOOL_COM1");
+    ASSERT_TRUE(started);
     EXPECT_EQ(state.gLinkMode, 1);
     EXPECT_EQ(state.gLanDelimiter, "\r");
     EXPECT_EQ(status(), "connected\n");
