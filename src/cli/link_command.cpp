@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "link/device_link.h"
 #include "link/framing.h"
+#include "link/judgement.h"
 #include "link/lan_address.h"
 
 #include <cstdio>
@@ -157,7 +158,7 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
         return kExitFailed;
     }
     if (plan->result) {
-        long label = reply == "-2" ? 1 : reply == "-1" ? 2 : reply == "0" ? 3 : 0;
+        long label = judgementLabel(reply);
         if (label == 0) {
             std::fprintf(stderr, "plnctl: the controller answered %s\n", reply.c_str());
             return kExitFailed;
