@@ -1,5 +1,7 @@
 #include "ini_file.h"
 
+#include "image/file_util.h"
+
 #include <cstdio>
 #include <unistd.h>
 #include <fstream>
@@ -146,32 +148,6 @@ std::optional<std::size_t> findKey(const std::vector<Line>& lines, const Section
     return std::nullopt;
 }
 
-bool writeFileReplacing(const std::filesystem::path& file, const std::string& data)
-{
-    std::filesystem::path tmp = file;
-    tmp += ".tmp~";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(data.data(), std::streamsize(data.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            std::filesystem::remove(tmp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, file, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<std::string> readKey(const std::filesystem::path& file, const std::string& section, const std::string& key)
@@ -277,7 +253,8 @@ bool writeKey(const std::filesystem::path& file, const std::string& section, con
     std::string out;
     for (const auto& line : lines)
         out += line.text + line.end;
-    return writeFileReplacing(file, out);
+    std::string error;
+    return writeFileReplacing(file, {{reinterpret_cast<const uint8_t*>(out.data()), out.size()}}, error);
 }
 
 } // namespace ini
