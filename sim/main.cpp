@@ -4,6 +4,7 @@
 #include "controller.h"
 #include "line_reader.h"
 #include "sim_options.h"
+#include "sim_usage.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -141,11 +142,13 @@ int openPty(const std::string& link, std::string* device, int* slaveFd)
 
 int main(int argc, char** argv)
 {
+    if (answerHelpOrVersion(argc, argv))
+        return 0;
     std::string error;
     auto parsed = parseSimOptions(argc, argv, &error);
     if (!parsed) {
-        std::fprintf(stderr, "plnsim: %s\nusage: plnsim [--tcp [ADDR:]PORT] [--pty LINK] [--reply-delay MS] [--silent] [--drop-after N] [--reply-terminator CR|LF|CRLF]\n",
-                     error.c_str());
+        std::fprintf(stderr, "plnsim: %s\n", error.c_str());
+        printSimUsage(stderr);
         return 2;
     }
     const SimOptions o = *parsed;

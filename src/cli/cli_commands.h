@@ -2,6 +2,7 @@
 // plnctl: the command-line front end. main.cpp parses the global options and hands the
 // command to the function that owns it.
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@ struct CliOptions {
     std::string deviceSettings;          // --settings S (with --device)
     std::string host;                    // --host ADDR[:PORT]
     std::string delimiter;               // --delimiter CR|LF|CRLF, "" = from the settings
+    int language = 1;                    // gLanguage: --language, else the locale
 };
 
 // Exit codes of every command.
@@ -27,5 +29,5 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
 int runLinkCommand(const CliOptions& options, const std::string& command,
                    const std::vector<std::string>& args);
 
-// Prints the usage text to stderr.
-void printUsage();
+// Prints the usage text (to stderr after a usage error, to stdout for --help).
+void printUsage(std::FILE* to = stderr);

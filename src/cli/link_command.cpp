@@ -95,8 +95,27 @@ bool makeLink(const CliOptions& options, AppState& state, DeviceLink& link, Last
             std::fprintf(stderr, "plnctl: bad address %s\n", options.host.c_str());
             return false;
         }
-        // The first exchange connects, as after a dropped link.
-        link.socket().setRemote(address->host, address->port);
+        // Connect now rather than in the first exchange: a refused port or an unknown host
+        // fails at once with the socket's reason instead of after the exchange's 6 seconds.
+        TcpSocket& socket = link.socket();
+        socket.setRemote(address->host, address->port);
+        socket.connectToRemote();
+        const int64_t limit = link.clock().nowMs() + kLanReconnectMs;
+        while (socket.state() != kSockConnected) {
+            int s = socket.state();
+            if (s == kSockError || s == kSockClosed || s == kSockClosing) {
+                std::string reason = socket.errorReason();
+                std::fprintf(stderr, "plnctl: cannot connect to %s: %s\n", options.host.c_str(),
+                             reason.empty() ? "the connection was closed" : reason.c_str());
+                return false;
+            }
+            if (link.clock().nowMs() >= limit) {
+                std::fprintf(stderr, "plnctl: no answer from %s within %lld seconds\n", options.host.c_str(),
+                             static_cast<long long>(kLanReconnectMs / 1000));
+                return false;
+            }
+            link.waiter().waitUntil(limit, Pump::NonInput);
+        }
         state.gLinkMode = 2;
         return true;
     }
@@ -128,7 +147,8 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
     state.programFolder = options.programFolder;
     StderrPrompter prompter;
     Messenger messages(state, prompter);
-    if (!fncLoadSettings(state, messages))
+    state.gLanguage = options.language;
+    if (!fncLoadComSettings(state, messages))
         return kExitFailed;
     state.gLanDelimiter = kCR;
     if (!options.delimiter.empty()) {

@@ -1,6 +1,7 @@
 // plnctl [--program-folder DIR] [--com N | --device PATH [--settings S] | --host ADDR[:PORT]]
-//        [--delimiter CR|LF|CRLF] COMMAND ...
+//        [--delimiter CR|LF|CRLF] [--language japanese|english] COMMAND ...
 #include "cli_commands.h"
+#include "cli_language.h"
 
 #include <QCoreApplication>
 
@@ -8,11 +9,19 @@
 #include <cstdlib>
 #include <string_view>
 
-void printUsage()
+void printUsage(std::FILE* to)
 {
     std::fputs(
         "usage: plnctl [--program-folder DIR] [--com N | --device PATH [--settings S] | --host ADDR[:PORT]]\n"
-        "              [--delimiter CR|LF|CRLF] COMMAND\n"
+        "              [--delimiter CR|LF|CRLF] [--language japanese|english] COMMAND\n"
+        "       plnctl --help | --version\n"
+        "options:\n"
+        "  --program-folder DIR            the folder with Setting.ini and the texts (default: plnctl's own)\n"
+        "  --com N                         serial port N (1-16) with the settings of Setting.ini\n"
+        "  --device PATH [--settings S]    this serial device, e.g. /dev/ttyUSB0 and \"38400,N,8,1\"\n"
+        "  --host ADDR[:PORT]              the controller's address on the LAN (port 23 by default)\n"
+        "  --delimiter CR|LF|CRLF          the command terminator (default: Setting.ini's)\n"
+        "  --language japanese|english     the language of the messages (default: from LC_ALL, LC_MESSAGES, LANG)\n"
         "commands:\n"
         "  convert [--pattern RGGB|GBRG|GRBG|BGGR] [--gain R,G,B] INPUT... (-o OUTPUT | -d DIR)\n"
         "  send TEXT                       send one command line, print the reply\n"
@@ -20,13 +29,14 @@ void printUsage()
         "  bank select N | group select N  switch the active bank or bank group\n"
         "  measure once|inspect|start|stop run or stop a measurement\n"
         "  result                          print the judgement and the measured value\n",
-        stderr);
+        to);
 }
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     CliOptions options;
+    options.language = cliLanguageFromLocale();
     options.programFolder = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
 
     int i = 1;
@@ -43,7 +53,11 @@ int main(int argc, char** argv)
             break;
         const char* v = nullptr;
         if (arg == "--help") {
-            printUsage();
+            printUsage(stdout);
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            std::printf("plnctl %s\n", PLNTOOL_VERSION);
             return kExitOk;
         }
         if (!(v = value(arg)))
@@ -62,6 +76,13 @@ int main(int argc, char** argv)
             options.device = v;
         } else if (arg == "--settings") {
             options.deviceSettings = v;
+        } else if (arg == "--language") {
+            auto language = cliLanguageFromFlag(v);
+            if (!language) {
+                std::fprintf(stderr, "plnctl: --language takes japanese or english\n");
+                return kExitUsage;
+            }
+            options.language = *language;
         } else if (arg == "--host") {
             options.host = v;
         } else if (arg == "--delimiter") {

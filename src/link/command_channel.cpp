@@ -96,6 +96,7 @@ void CommandChannel::endLostSerialLink()
     fncCloseComPort();
     log("COM" + std::to_string(state_.gComPort) + " " + device + ": " + reason);
     state_.gLinkMode = 0;
+    notifier_.notify();
 }
 
 std::string CommandChannel::fncLanTransact(const std::string& command)

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "clock.h"
+#include "link_notifier.h"
 #include "serial_port.h"
 #include "socket_layer.h"
 #include "status_log.h"
@@ -48,6 +49,8 @@ public:
 
     SerialPort& port() { return port_; }
     SocketLayer& sockets() { return sockets_; }
+    // Whoever makes, ends or loses a link calls notify() after setting gLinkMode.
+    LinkNotifier& notifier() { return notifier_; }
     AppState& state() { return state_; }
     Messenger& messages() { return messages_; }
 
@@ -62,4 +65,5 @@ private:
     SocketLayer& sockets_;
     StatusLog* log_ = nullptr;
     std::function<std::string(int)> resolver_;
+    LinkNotifier notifier_;
 };

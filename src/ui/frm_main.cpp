@@ -334,7 +334,7 @@ void frmMain::setStartupConnectionState() {
     txtIPaddress_->setEnabled(false);
     ipAddrLabel_->setEnabled(false);
     cmdConnect_->setEnabled(true);
-    cmdCloseConnection_->setEnabled(true);
+    cmdCloseConnection_->setEnabled(false); // no link yet
 }
 
 void frmMain::onSerialClicked() {

@@ -29,8 +29,8 @@ public:
 
     explicit frmMain(QWidget* parent = nullptr);
 
-    // The connection controls as they are after start-up: Serial selected, the address box
-    // and its label disabled, the rest enabled.
+    // The connection controls before any link: Serial selected, the address box, its label
+    // and Close disabled, the rest enabled.
     void setStartupConnectionState();
 
     // The controls other code works with most.

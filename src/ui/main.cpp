@@ -11,7 +11,17 @@
 #include <QFile>
 #include <QSessionManager>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[]) {
+    // Answered before any window system is needed.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("PLNTOOL %d.%d.%d\n", PLNTOOL_VERSION_MAJOR, PLNTOOL_VERSION_MINOR, PLNTOOL_VERSION_PATCH);
+            return 0;
+        }
+    }
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PLNTOOL"));
     QApplication::setDesktopFileName(QStringLiteral("plntool"));

@@ -50,9 +50,10 @@ bool PlnApplication::start() {
     useJapaneseFontFallback();
     fncApplyLabels(mainWindow_.get(), state_);
     fncDeleteTempFiles(state_);
+    // The link's views show the link the port opening makes.
+    mainWindow_->setStartupConnectionState();
     state_.gLinkMode = openSerialPort && openSerialPort() ? 1 : 0;
     state_.gLanDelimiter = "\r";
-    mainWindow_->setStartupConnectionState();
     return true;
 }
 

@@ -62,7 +62,7 @@ TEST_F(SimWindows, LanConnectThenMeasureAndReadTheResult)
     t.start();
     find<QPushButton>("cmdConnect")->click();
     EXPECT_LT(t.elapsed(), 2000);
-    EXPECT_TRUE(status().endsWith("Connection Status: Connected\n")) << status().toStdString();
+    EXPECT_TRUE(status().endsWith("Connection Status: Connected\nConnected\n")) << status().toStdString();
     EXPECT_EQ(state.gLinkMode, 2);
 
     findControlAs<QRadioButton>(&window, "optMesure", 1)->setChecked(true);

@@ -202,7 +202,7 @@ private slots:
         auto* closeButton = program.control<QPushButton>("cmdCloseConnection");
         QVERIFY(serial->isChecked() && serial->isEnabled() && lan->isEnabled());
         QVERIFY(!address->isEnabled() && !addressLabel->isEnabled());
-        QVERIFY(connectButton->isEnabled() && closeButton->isEnabled());
+        QVERIFY(connectButton->isEnabled() && !closeButton->isEnabled()); // no link yet
         QVERIFY(address->isEditable());
 
         lan->click();
@@ -210,7 +210,7 @@ private slots:
         QVERIFY(address->isEnabled() && addressLabel->isEnabled());
         serial->click();
         QVERIFY(!address->isEnabled() && !addressLabel->isEnabled());
-        QVERIFY(connectButton->isEnabled() && closeButton->isEnabled());
+        QVERIFY(connectButton->isEnabled() && !closeButton->isEnabled());
     }
 
     void imageNumberListAndPicture() {
