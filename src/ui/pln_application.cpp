@@ -5,6 +5,7 @@
 #include "frm_option.h"
 #include "settings.h"
 #include "window_labels.h"
+#include "qt_translations.h"
 #include "working_folders.h"
 
 #include <QAction>
@@ -48,6 +49,7 @@ bool PlnApplication::start() {
         return false;
     }
     useJapaneseFontFallback();
+    useQtTexts();
     fncApplyLabels(mainWindow_.get(), state_);
     fncDeleteTempFiles(state_);
     // The link's views show the link the port opening makes.
@@ -86,6 +88,16 @@ void PlnApplication::openOptionDialog() {
 void PlnApplication::showAboutBox() {
     frmAbout dialog(state_, messenger_, mainWindow_.get());
     dialog.exec();
+}
+
+void PlnApplication::useQtTexts() {
+    if (qtTexts_) {
+        QCoreApplication::removeTranslator(qtTexts_.get());
+    }
+    qtTexts_ = qtTranslatorFor(state_.gLanguage);
+    if (qtTexts_) {
+        QCoreApplication::installTranslator(qtTexts_.get());
+    }
 }
 
 void PlnApplication::useJapaneseFontFallback() {

@@ -6,6 +6,7 @@
 #include "messages.h"
 
 #include <QObject>
+#include <QTranslator>
 
 #include <filesystem>
 #include <functional>
@@ -50,9 +51,11 @@ private:
     void openOptionDialog();
     void showAboutBox();
     void useJapaneseFontFallback();
+    void useQtTexts();
 
     AppState state_;
     Messenger messenger_;
     std::unique_ptr<frmMain> mainWindow_;
+    std::unique_ptr<QTranslator> qtTexts_; // Qt's own texts in the interface language
     bool exiting_ = false;
 };

@@ -1,0 +1,107 @@
+// Screenshots of the main window and of Qt's standard dialogs in both languages, for the
+// manual and for checking the layout by eye. Run under Xvfb (scripts/screenshots):
+//     window_shots PROGRAM_FOLDER OUT_FOLDER
+// Writes main-<lang>-screen.png (the whole 1366 x 768 screen with the window as it opens),
+// main-<lang>-minimum.png, messagebox-<lang>.png, filedialog-<lang>.png, lanset-<lang>.png.
+#include "frm_lan_set.h"
+#include "frm_main.h"
+#include "link_controls.h"
+#include "link/device_link.h"
+#include "message_box_prompter.h"
+#include "pln_application.h"
+#include "temp_folder.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void settle(int ms = 400)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs `open` (a modal exec) and saves the modal window once it is up, then closes it.
+void grabModal(const QString& file, const std::function<void()>& open)
+{
+    QTimer::singleShot(600, [file] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            std::fprintf(stderr, "window_shots: no dialog for %s\n", qPrintable(file));
+            return;
+        }
+        modal->grab().save(file);
+        modal->close();
+    });
+    open();
+}
+
+void shootLanguage(const fs::path& programFolder, const QString& out, const char* language)
+{
+    TempFolder folder;
+    for (const char* name : {"MessageJPN.ini", "MessageENG.ini", "LabelJPN.ini", "LabelENG.ini"})
+        fs::copy_file(programFolder / name, folder / name);
+    folder.write("Setting.ini", std::string("[OPERATION]\r\nLanguage=") + language
+                                    + "\r\n[COM]\r\nPort=1\r\nSetting=38400,N,8,1\r\nDelimitr=0\r\n");
+    const QString lang = QString::fromLatin1(language).toLower().left(3) == "jap" ? "ja" : "en";
+
+    MessageBoxPrompter prompter;
+    PlnApplication app(folder.path(), prompter);
+    app.terminate = [](int) {};
+    LinkControls link(&app.mainWindow(), app.state(), app.messenger());
+    app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
+    if (!app.start())
+        return;
+    frmMain& window = app.mainWindow();
+    window.show();
+    settle();
+    QGuiApplication::primaryScreen()->grabWindow(0).save(out + "/main-" + lang + "-screen.png");
+    std::printf("%s: opens at %dx%d, minimum %dx%d\n", language, window.width(), window.height(),
+                window.minimumSizeHint().width(), window.minimumSizeHint().height());
+
+    window.resize(window.minimumSizeHint());
+    settle();
+    window.grab().save(out + "/main-" + lang + "-minimum.png");
+    window.resize(window.sizeHint());
+
+    grabModal(out + "/messagebox-" + lang + ".png", [&] { app.messenger().fncShowMessage("Question", 2); });
+    grabModal(out + "/filedialog-" + lang + ".png", [&] {
+        QFileDialog dialog(&window, QString(), QString::fromStdString(app.state().imageFolder().string()),
+                           QStringLiteral("BMP (*.bmp)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.exec();
+    });
+    grabModal(out + "/lanset-" + lang + ".png", [&] { link.openLanSettings(); });
+    window.hide();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // No adapter behind COM1: the log shows why, as on a PC without the cable.
+    qputenv("PLNTOOL_COM1", "/dev/ttyUSB0");
+    QApplication qtApp(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: window_shots PROGRAM_FOLDER OUT_FOLDER\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    fs::create_directories(argv[2]);
+    shootLanguage(argv[1], out, "Japanese");
+    shootLanguage(argv[1], out, "English");
+    return 0;
+}
