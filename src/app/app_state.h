@@ -1,7 +1,8 @@
 #pragma once
 // The program-wide state shared by the windows, the link and the operations.
 // One instance is owned by the application (or by plnctl, or by a test) and passed by reference.
-// Member names are the documented ones so that the code reads like the behaviour it implements.
+// Member names are the g... names the windows, the link and the operations all use, so that the
+// code of each reads the same.
 
 #include "image/image_workspace.h"
 

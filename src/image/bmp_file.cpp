@@ -213,7 +213,7 @@ bool decodeBmp(const uint8_t* data, std::size_t size, BmpPixelBuffer& buffer, st
     if (available >= paddedSize) {
         stride = paddedRowBytes(*width);
     } else if (available == unpaddedSize) {
-        // Written without row padding by earlier versions of this program.
+        // A picture whose rows are not padded to four bytes: some writers leave it out.
         stride = rowBytes;
     } else {
         error = "the file is shorter than its " + std::to_string(*width) + " x " + std::to_string(*height) +
