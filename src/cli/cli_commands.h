@@ -10,6 +10,7 @@
 
 struct CliOptions {
     std::filesystem::path programFolder; // --program-folder, default the executable's folder
+    std::filesystem::path textFolder;    // labels and messages (the executable's folder)
     std::optional<int> com;              // --com N
     std::string device;                  // --device PATH
     std::string deviceSettings;          // --settings S (with --device)

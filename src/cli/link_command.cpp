@@ -145,6 +145,7 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
 
     AppState state;
     state.programFolder = options.programFolder;
+    state.textFolder = options.textFolder;
     StderrPrompter prompter;
     Messenger messages(state, prompter);
     state.gLanguage = options.language;

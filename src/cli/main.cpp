@@ -3,6 +3,8 @@
 #include "cli_commands.h"
 #include "cli_language.h"
 
+#include "app/program_folder.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -37,7 +39,10 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     CliOptions options;
     options.language = cliLanguageFromLocale();
-    options.programFolder = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+    const ProgramFolders folders =
+        chooseProgramFolders(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
+    options.programFolder = folders.settings;
+    options.textFolder = folders.texts;
 
     int i = 1;
     auto value = [&](std::string_view flag) -> const char* {
@@ -64,6 +69,7 @@ int main(int argc, char** argv)
             return kExitUsage;
         if (arg == "--program-folder") {
             options.programFolder = v;
+            options.textFolder = v;
         } else if (arg == "--com") {
             char* end = nullptr;
             long n = std::strtol(v, &end, 10);

@@ -86,7 +86,7 @@ frmAbout::frmAbout(const AppState& state, Messenger& messages, QWidget* parent) 
 }
 
 std::filesystem::path helpFilePath(const AppState& state) {
-    return state.programFolder /
+    return state.textsFolder() /
            (std::string(state.gLanguage == 0 ? "PLN_HELP_JPN" : "PLN_HELP_ENG") + ".chm");
 }
 

@@ -3,6 +3,7 @@
 #include "link_controls.h"
 #include "message_box_prompter.h"
 #include "pln_application.h"
+#include "program_folder.h"
 #include "termination_signals.h"
 
 #include "link/device_link.h"
@@ -32,8 +33,10 @@ int main(int argc, char* argv[]) {
     termination.install();
 
     MessageBoxPrompter prompter;
-    PlnApplication app(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString(),
-                       prompter);
+    const ProgramFolders folders =
+        chooseProgramFolders(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    PlnApplication app(folders.settings, prompter);
+    app.state().textFolder = folders.texts;
     QObject::connect(&termination, &TerminationSignals::closeRequested, &app,
                      [&app](int) { app.requestClose(); });
     QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &app,
