@@ -142,10 +142,14 @@ void SimConnection::transferInput(std::string bytes, int64_t nowMs)
         drop_ = true;
     }
     transferBytes_ += int64_t(bytes.size());
-    transfer_->receive(bytes, nowMs);
+    size_t used = transfer_->receive(bytes, nowMs);
     if (drop_)
         return; // the link goes before the answer
     transferOutput();
+    if (!transfer_ && used < bytes.size()) {
+        reader_.feed(bytes.substr(used));
+        crSince_ = -1;
+    }
 }
 
 void SimConnection::transferOutput()
@@ -204,10 +208,14 @@ void SimConnection::flush(int64_t nowMs)
         wire_.clear();
         return;
     }
-    // Paced: once the line has gone idle a new run starts, so no burst is saved up.
-    if (double(nowMs) > double(pacedSince_) + double(pacedSent_) / bytesPerMs_ + 1) {
-        pacedSince_ = nowMs;
-        pacedSent_ = 0;
+    // Paced: a run of bytes follows the line rate from its first byte; a new run starts only
+    // once the line has gone idle, so no burst is saved up in a pause.
+    if (!pacedRun_) {
+        if (double(nowMs) > double(pacedSince_) + double(pacedSent_) / bytesPerMs_) {
+            pacedSince_ = nowMs;
+            pacedSent_ = 0;
+        }
+        pacedRun_ = true;
     }
     if (nowMs < blockedUntil_)
         return;
@@ -219,6 +227,7 @@ void SimConnection::flush(int64_t nowMs)
     if (written > 0) {
         wire_.erase(0, size_t(written));
         pacedSent_ += written;
+        pacedRun_ = !wire_.empty();
     } else if (written < 0 && errno == EAGAIN) {
         blockedUntil_ = nowMs + 50; // nobody reads the terminal: try again a little later
     }
@@ -241,6 +250,7 @@ void SimConnection::dropLink()
     if (!openPty(options_.ptyLink, pty_.get()))
         std::fprintf(stderr, "plnsim: the pseudo-terminal could not be replaced\n");
     pacedSent_ = 0;
+    pacedRun_ = false;
 }
 
 int64_t SimConnection::wakeAt() const

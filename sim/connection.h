@@ -78,4 +78,5 @@ private:
     int64_t pacedSince_ = 0;
     int64_t pacedSent_ = 0;
     int64_t blockedUntil_ = 0;
+    bool pacedRun_ = false;     // wire_ has bytes of a run that keeps the line busy
 };
