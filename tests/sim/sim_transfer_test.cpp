@@ -88,6 +88,17 @@ TEST(SimTransfer, TcpTransfersAreStuffedAndEndWithTheClosingLine)
     ScriptPeer::Received image = tool.receive('C');
     EXPECT_EQ(image.data, padded(testPictureFile(-1), char(0xFF)));
     EXPECT_EQ(tool.line(), "OK");
+
+    // An upload becomes the live image; the numbered ones stay.
+    std::vector<uint8_t> frame(608 * 464);
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] = uint8_t(i % 251);
+    EXPECT_EQ(tool.command("IMGLOAD"), "OK");
+    EXPECT_TRUE(tool.sendFile(std::string(frame.begin(), frame.end())).done);
+    EXPECT_EQ(tool.line(), "OK");
+    EXPECT_EQ(tool.command("IMGSAVE 0 -1"), "READY");
+    EXPECT_EQ(tool.receive('C').data, padded(plnFileOf(frame), char(0xFF)));
+    EXPECT_EQ(tool.line(), "OK");
     EXPECT_EQ(tool.command("CAPTURE"), "OK");
 }
 
