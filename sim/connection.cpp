@@ -249,10 +249,16 @@ void SimConnection::dropLink()
         return;
     }
     // Like a cable pulled and put back: the tool's open port dies, the link name leads to a
-    // fresh terminal.
-    closePty(pty_.get());
-    if (!openPty(options_.ptyLink, pty_.get()))
+    // fresh terminal. The new one is in place before the old one goes, so a tool that reopens
+    // the link as soon as its port fails finds it.
+    Pty fresh;
+    if (openPty(options_.ptyLink, &fresh)) {
+        closePty(pty_.get());
+        *pty_ = std::move(fresh);
+    } else {
         std::fprintf(stderr, "plnsim: the pseudo-terminal could not be replaced\n");
+        closePty(pty_.get());
+    }
     pacedSent_ = 0;
     pacedRun_ = false;
 }

@@ -238,9 +238,11 @@ TEST(SimTransfer, DropAfterClosesTheLinkMidTransfer)
     }
     {
         ScriptPeer tool = ScriptPeer::pty(link);
+        const auto before = std::filesystem::read_symlink(link);
         ASSERT_EQ(tool.command("SYSSAVE 0"), "READY");
         ScriptPeer::Received r = tool.receive('C');
         EXPECT_FALSE(r.done);
+        EXPECT_NE(std::filesystem::read_symlink(link), before); // in place before the old one went
         EXPECT_LT(r.data.size(), 300u);
         EXPECT_EQ(tool.rawByte(300), -2); // the old terminal is gone
     }
