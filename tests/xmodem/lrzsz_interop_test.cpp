@@ -1,8 +1,7 @@
 // Our receiver and sender against the independent XMODEM programs of lrzsz (sx, rx) across a
-// pseudo-terminal that socat makes, on the real QSerialPort-based port. socat talks to the
-// program through a socket pair: on a terminal of its own, rx's last ACK would be thrown
-// away when rx exits.
+// pseudo-terminal that socat makes, on the real QSerialPort-based port.
 #include "recording_prompter.h"
+#include "socat_peer.h"
 #include "temp_folder.h"
 
 #include "app/app_state.h"
@@ -18,9 +17,6 @@
 
 #include <QCoreApplication>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -28,58 +24,6 @@
 #include <thread>
 
 namespace {
-
-bool haveTools()
-{
-    return std::system("command -v socat >/dev/null && command -v sx >/dev/null && command -v rx >/dev/null") == 0;
-}
-
-// socat with the pty link for us and the lrzsz program on the other side, run in the folder
-// of the link (rx takes only names without a folder).
-class Socat {
-public:
-    Socat(const std::filesystem::path& link, const std::string& program, bool waitForUs)
-    {
-        std::string folder = link.parent_path().string();
-        std::string ours = "pty,raw,echo=0" + std::string(waitForUs ? ",wait-slave" : "") + ",link=" + link.string();
-        std::string theirs = "EXEC:" + program;
-        pid_ = fork();
-        if (pid_ == 0) {
-            int null = ::open("/dev/null", O_RDWR);
-            dup2(null, 1);
-            dup2(null, 2);
-            if (chdir(folder.c_str()) != 0)
-                _exit(126);
-            execlp("socat", "socat", ours.c_str(), theirs.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 500 && !std::filesystem::exists(link); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ~Socat()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    // The exit status of socat (that of the program), waiting up to ms.
-    int wait(int ms)
-    {
-        for (int i = 0; i < ms / 10; ++i) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return -2;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
 
 class StringSink : public XmBlockSink {
 public:
@@ -111,7 +55,7 @@ class LrzszInterop : public ::testing::TestWithParam<Interop> {
 protected:
     void SetUp() override
     {
-        if (!haveTools())
+        if (!haveSocatAndLrzsz())
             GTEST_SKIP() << "socat and lrzsz are needed (scripts/deps)";
         QObject::connect(&port, &QtSerialPort::inputArrived, &waiter, &QtWaiter::wake);
     }
@@ -142,7 +86,7 @@ TEST_P(LrzszInterop, OurReceiverTakesWhatSxSends)
     const Interop c = GetParam();
     const std::string sent = fileOf(c.size);
     folder.write("sent.bin", sent);
-    Socat socat(folder / "tty", "sx -q " + (folder / "sent.bin").string(), false);
+    Socat socat(folder / "tty", "EXEC:sx -q sent.bin", false);
     // sx sets its terminal up before it listens; a start request sent earlier would be lost.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_TRUE(openPort());
@@ -162,7 +106,7 @@ TEST_P(LrzszInterop, RxTakesWhatOurSenderSends)
     const Interop c = GetParam();
     const std::string sent = fileOf(c.size);
     // rx is started only once our port is open, so its first start request reaches us.
-    Socat socat(folder / "tty", std::string("rx -q -b ") + (c.crc ? "-c " : "") + "received.bin", true);
+    Socat socat(folder / "tty", std::string("EXEC:rx -q -b ") + (c.crc ? "-c " : "") + "received.bin", true);
     ASSERT_TRUE(openPort());
     int status = fncXmSend(transport, {reinterpret_cast<const uint8_t*>(sent.data()), sent.size()}, nullptr);
     EXPECT_EQ(status, kXmComplete);
