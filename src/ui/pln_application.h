@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QTranslator>
+#include <QUrl>
 
 #include <filesystem>
 #include <functional>
@@ -44,6 +45,9 @@ public:
     std::function<bool()> openSerialPort;
     // The measurement stop of the exit routine: ends a running continuous measurement.
     std::function<void()> stopMeasurement;
+    // Asks the desktop to open a document (Help > Contents); QDesktopServices::openUrl unless
+    // a test sets it.
+    std::function<bool(const QUrl&)> openUrl;
     // Ends the process with the given status. Tests replace it to stay alive.
     std::function<void(int)> terminate;
 

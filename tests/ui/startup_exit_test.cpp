@@ -191,6 +191,35 @@ private slots:
         QCOMPARE(statuses, (std::vector<int>{0, 0}));
     }
 
+    // Help > Contents asks the desktop to open the manual of the interface language, from the
+    // program folder whatever the working folder; a compiled help file there comes first.
+    void helpContentsOpensTheManualOfTheLanguage() {
+        TempFolder folder;
+        for (const char* name : {"PLN_HELP_JPN.html", "PLN_HELP_ENG.html"}) {
+            folder.write(name, "<html></html>");
+        }
+        QVERIFY(QDir::setCurrent(QDir::tempPath()));
+        auto openedBy = [&folder](const char* language) {
+            folder.write("Setting.ini", std::string("[OPERATION]\r\nLanguage=") + language + "\r\n");
+            Program program(folder.path());
+            std::vector<QUrl> opened;
+            program.app.openUrl = [&opened](const QUrl& url) {
+                opened.push_back(url);
+                return true;
+            };
+            program.app.start();
+            program.control<QAction>("mnuContents")->trigger();
+            return opened.size() == 1 ? opened[0].toLocalFile() : QString("%1 opened").arg(opened.size());
+        };
+        auto inFolder = [&folder](const char* name) { return QString::fromStdString((folder / name).string()); };
+        QCOMPARE(openedBy("Japanese"), inFolder("PLN_HELP_JPN.html"));
+        QCOMPARE(openedBy("English"), inFolder("PLN_HELP_ENG.html"));
+        folder.write("PLN_HELP_ENG.chm", "compiled");
+        QCOMPARE(openedBy("English"), inFolder("PLN_HELP_ENG.chm"));
+        fs::remove(folder / "PLN_HELP_JPN.html");
+        QCOMPARE(openedBy("Japanese"), QString("0 opened")); // no manual: nothing happens
+    }
+
     void connectionControlsAfterStartupAndOptionClicks() {
         TempFolder folder;
         Program program(folder.path());
