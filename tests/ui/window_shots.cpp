@@ -2,7 +2,8 @@
 // manual and for checking the layout by eye. Run under Xvfb (scripts/screenshots):
 //     window_shots PROGRAM_FOLDER OUT_FOLDER
 // Writes main-<lang>-screen.png (the whole 1366 x 768 screen with the window as it opens),
-// main-<lang>-minimum.png, messagebox-<lang>.png, filedialog-<lang>.png, lanset-<lang>.png.
+// main-<lang>-minimum.png, messagebox-<lang>.png, filedialog-<lang>.png, and the dialogs
+// (lanset, comset, telnet, option, about) and each menu (menu-<name>-<lang>.png).
 #include "frm_lan_set.h"
 #include "frm_main.h"
 #include "link_controls.h"
@@ -12,7 +13,9 @@
 #include "temp_folder.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QFileDialog>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -85,6 +88,20 @@ void shootLanguage(const fs::path& programFolder, const QString& out, const char
         dialog.exec();
     });
     grabModal(out + "/lanset-" + lang + ".png", [&] { link.openLanSettings(); });
+    grabModal(out + "/comset-" + lang + ".png", [&] { link.openComSettings(); });
+    grabModal(out + "/telnet-" + lang + ".png", [&] { link.openTelnetSettings(); });
+    for (const char* name : {"mnuConvert", "mnuVersion"}) {
+        const QString file = out + (name == std::string("mnuConvert") ? "/option-" : "/about-") + lang + ".png";
+        grabModal(file, [&] { window.findChild<QAction*>(QString::fromLatin1(name))->trigger(); });
+    }
+    // Each menu of the menu bar, opened.
+    for (const char* name : {"mnuFile", "mnuSystem", "MnuBank", "mnuBankGroup", "mnuOption", "mnuHelp"}) {
+        auto* menu = window.findChild<QMenu*>(QString::fromLatin1(name));
+        menu->popup(window.mapToGlobal(QPoint(0, 0)));
+        settle(300);
+        menu->grab().save(out + "/menu-" + QString::fromLatin1(name).toLower() + "-" + lang + ".png");
+        menu->hide();
+    }
     window.hide();
 }
 
