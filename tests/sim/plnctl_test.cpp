@@ -141,7 +141,7 @@ TEST_F(Plnctl, HelpAndVersion)
     EXPECT_EQ(help.exitCode, 0);
     for (const char* word : {"--program-folder", "--com", "--device", "--settings", "--host", "--delimiter",
                              "--language", "--version", "convert", "send", "capture", "bank select", "group select",
-                             "measure", "result"})
+                             "measure", "result", "xmodem"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     ChildResult version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);

@@ -13,7 +13,9 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QFile>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include "control_index.h"
@@ -97,6 +99,28 @@ private slots:
             QVERIFY2(left.isEmpty(), qPrintable(window->objectName() + ": " + left.join(", ")));
         }
         QVERIFY(!messages.fncGetMessage("Label", 10).empty());
+    }
+
+    // Help > Contents finds the manual of each language in the program folder, and every
+    // picture the manual shows is there too.
+    void manualOfEachLanguageShipsWithItsPictures_data() { everyCaptionComesFromTheLabelFile_data(); }
+    void manualOfEachLanguageShipsWithItsPictures() {
+        QFETCH(int, language);
+        state_ = AppState{};
+        state_.programFolder = PLNTOOL_PROGRAM_DIR;
+        state_.gLanguage = language;
+        const std::filesystem::path manual = helpFilePath(state_);
+        QVERIFY2(std::filesystem::is_regular_file(manual), manual.c_str());
+        QFile file(QString::fromStdString(manual.string()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        QRegularExpression image(QStringLiteral("<img src=\"([^\"]+)\""));
+        int pictures = 0;
+        for (auto it = image.globalMatch(html); it.hasNext(); ++pictures) {
+            const QString src = it.next().captured(1);
+            QVERIFY2(std::filesystem::is_regular_file(state_.programFolder / src.toStdString()), qPrintable(src));
+        }
+        QVERIFY(pictures >= 10);
     }
 
     // With the shipped captions the main window shows the picture at 1:1 within a laptop's
