@@ -39,6 +39,9 @@ bool QtSerialPort::open(const SerialConfig& config, std::string* reason)
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         lastError_ = port_.errorString().toStdString();
+        // The text may be translated; the dialout hint goes by the words "Permission denied".
+        if (port_.error() == QSerialPort::PermissionError && !port_.errorString().contains(QLatin1String("ermission")))
+            lastError_ += " (Permission denied)";
         if (reason)
             *reason = lastError_;
         port_.clearError();

@@ -15,7 +15,10 @@
 #include <QApplication>
 #include <QAction>
 #include <QFileDialog>
+#include <QComboBox>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -102,6 +105,14 @@ void shootLanguage(const fs::path& programFolder, const QString& out, const char
         menu->grab().save(out + "/menu-" + QString::fromLatin1(name).toLower() + "-" + lang + ".png");
         menu->hide();
     }
+    // A LAN connect to a port where nothing listens: the ERROR box with the socket's reason,
+    // then the main window with the log of the attempt.
+    window.findChild<QRadioButton*>(QStringLiteral("Lan"))->click();
+    window.findChild<QComboBox*>(QStringLiteral("txtIPaddress"))->setEditText(QStringLiteral("127.0.0.1:1"));
+    grabModal(out + "/refused-" + lang + ".png",
+              [&] { window.findChild<QPushButton*>(QStringLiteral("cmdConnect"))->click(); });
+    settle();
+    window.grab().save(out + "/main-" + lang + "-refused.png");
     window.hide();
 }
 
