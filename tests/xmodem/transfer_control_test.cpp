@@ -246,6 +246,17 @@ TEST_F(TransferControlTest, FailedOrStoppedSerialReceiveKeepsThePreviousFile)
     }
 }
 
+TEST_F(TransferControlTest, WithoutALinkNothingIsOpenedAndTheFailureIsShownOnce)
+{
+    state.gLinkMode = 0;
+    folder.write("data/file.bin", "old");
+    EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
+    EXPECT_EQ(port->opens, 0);
+    EXPECT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(folder.read("data/file.bin"), "old");
+    EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
+}
+
 TEST_F(TransferControlTest, EmptyFileIsRefusedBeforeTheLinkIsTouched)
 {
     useSerial();
