@@ -4,11 +4,13 @@
 #include "cli_language.h"
 
 #include "app/program_folder.h"
+#include "app/qt_translations.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
 void printUsage(std::FILE* to)
@@ -113,6 +115,10 @@ int main(int argc, char** argv)
         printUsage();
         return kExitUsage;
     }
+    // Qt's own texts (the socket's error reasons) in the language of the messages.
+    std::unique_ptr<QTranslator> qtTexts = qtTranslatorFor(options.language);
+    if (qtTexts)
+        QCoreApplication::installTranslator(qtTexts.get());
     std::string command = argv[i++];
     std::vector<std::string> args(argv + i, argv + argc);
     if (command == "convert")

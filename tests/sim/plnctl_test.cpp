@@ -111,6 +111,11 @@ TEST_F(Plnctl, SpeaksTheLanguageOfTheLocale)
     }
     EXPECT_EQ(folder.read("Setting.ini"), settings);
     EXPECT_EQ(run({"--language", "klingon", "capture"}).exitCode, 2);
+
+    // The socket's reasons speak the same language.
+    ChildResult refused = run({"--host", "127.0.0.1:1", "capture"}, {"LC_ALL=", "LC_MESSAGES=", "LANG=ja_JP.UTF-8"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err.find("Connection refused"), std::string::npos) << refused.err;
 }
 
 // An address that cannot be reached fails at once, with the reason.
@@ -127,7 +132,7 @@ TEST_F(Plnctl, UnreachableAddressFailsAtOnceWithTheReason)
         {"no-such-host.invalid", "not found"},
     };
     for (const Case& c : cases) {
-        ChildResult r = run({"--host", c.host, "capture"});
+        ChildResult r = run({"--host", c.host, "capture"}, {"LC_ALL=", "LC_MESSAGES=", "LANG=C"});
         EXPECT_EQ(r.exitCode, 1) << c.host;
         EXPECT_NE(r.err.find("plnctl: cannot connect to " + c.host + ": "), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
