@@ -229,6 +229,25 @@ TEST_F(LinkWindows, LanConnectSaysWhatHappens)
     EXPECT_EQ(enabled(), "111110");
 }
 
+// Close pressed while the connect is still being watched ends the attempt quietly.
+TEST_F(LinkWindows, CloseDuringTheWatchEndsTheAttempt)
+{
+    find<QRadioButton>("Lan")->click();
+    address()->setEditText("10.0.0.3");
+    lanSocketAnswersIn(-1);
+    world.after(1000, [this] {
+        EXPECT_EQ(enabled(), "000001");  // connecting: only Close
+        find<QPushButton>("cmdCloseConnection")->click();
+    });
+    int64_t start = world.now;
+    connectButton()->click();
+    EXPECT_LT(world.now - start, 3000);
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(socket->st, kSockClosed);
+    EXPECT_EQ(enabled(), "111110");
+}
+
 TEST_F(LinkWindows, TelnetSetKeepsTheChoiceForTheRun)
 {
     auto openAndPick = [this](int pick, bool ok) {
