@@ -12,8 +12,21 @@ namespace {
 
 // How long a CR at the end of the input waits for the LF of a CR+LF.
 constexpr int64_t kCrGraceMs = 30;
+// Delay of the closing line after a transfer on TCP.
+constexpr int64_t kClosingLineDelayMs = 20;
 // Paced output goes out in pieces of about this many milliseconds' worth.
 constexpr double kPaceSliceMs = 10;
+
+// Command lines keep only text and line ends: the rest of a stop sequence (ten CAN, of which
+// two end the transfer) or other stray transfer bytes must not become part of the next command.
+std::string commandText(std::string_view bytes)
+{
+    std::string text;
+    for (char c : bytes)
+        if (uint8_t(c) >= 0x20 || c == '\r' || c == '\n')
+            text += c;
+    return text;
+}
 
 bool writeAll(int fd, const std::string& bytes)
 {
@@ -68,7 +81,7 @@ void SimConnection::onReadable(int64_t nowMs)
     if (transfer_) {
         transferInput(std::move(bytes), nowMs);
     } else {
-        reader_.feed(bytes);
+        reader_.feed(commandText(bytes));
         crSince_ = -1;
     }
 }
@@ -113,7 +126,7 @@ void SimConnection::step(int64_t nowMs)
     if (transfer_ && transfer_->deadline() >= 0 && nowMs >= transfer_->deadline())
         transfer_->tick(nowMs);
     if (transfer_)
-        transferOutput();
+        transferOutput(nowMs);
     flush(nowMs);
     if (drop_)
         dropLink();
@@ -142,13 +155,17 @@ void SimConnection::transferInput(std::string bytes, int64_t nowMs)
         drop_ = true;
     }
     transferBytes_ += int64_t(bytes.size());
-    transfer_->receive(bytes, nowMs);
+    size_t used = transfer_->receive(bytes, nowMs);
     if (drop_)
         return; // the link goes before the answer
-    transferOutput();
+    transferOutput(nowMs);
+    if (!transfer_ && used < bytes.size()) {
+        reader_.feed(commandText(std::string_view(bytes).substr(used)));
+        crSince_ = -1;
+    }
 }
 
-void SimConnection::transferOutput()
+void SimConnection::transferOutput(int64_t nowMs)
 {
     std::string out = transfer_->takeOutput();
     if (!drop_ && !out.empty()) {
@@ -160,10 +177,10 @@ void SimConnection::transferOutput()
         queue(pty_ ? out : telnetEscape(out));
     }
     if (!drop_ && transfer_->state() != XmodemState::Running)
-        endTransfer();
+        endTransfer(nowMs);
 }
 
-void SimConnection::endTransfer()
+void SimConnection::endTransfer(int64_t nowMs)
 {
     XmodemState state = transfer_->state();
     bool ok = state == XmodemState::Done;
@@ -176,8 +193,10 @@ void SimConnection::endTransfer()
         }
     }
     // Only the TCP port closes a transfer with a line; a stall that was given up ends quietly.
+    // The line comes a moment after the last ACK, as from a controller that first stores what
+    // it received; the tool then reads the ACK and the line separately.
     if (!pty_ && state != XmodemState::Abandoned)
-        queue((ok ? "OK" : "ER") + transferTerminator_);
+        replies_.push_front({nowMs + kClosingLineDelayMs, (ok ? "OK" : "ER") + transferTerminator_, {}, {}});
     transfer_.reset();
 }
 
@@ -204,10 +223,14 @@ void SimConnection::flush(int64_t nowMs)
         wire_.clear();
         return;
     }
-    // Paced: once the line has gone idle a new run starts, so no burst is saved up.
-    if (double(nowMs) > double(pacedSince_) + double(pacedSent_) / bytesPerMs_ + 1) {
-        pacedSince_ = nowMs;
-        pacedSent_ = 0;
+    // Paced: a run of bytes follows the line rate from its first byte; a new run starts only
+    // once the line has gone idle, so no burst is saved up in a pause.
+    if (!pacedRun_) {
+        if (double(nowMs) > double(pacedSince_) + double(pacedSent_) / bytesPerMs_) {
+            pacedSince_ = nowMs;
+            pacedSent_ = 0;
+        }
+        pacedRun_ = true;
     }
     if (nowMs < blockedUntil_)
         return;
@@ -219,6 +242,7 @@ void SimConnection::flush(int64_t nowMs)
     if (written > 0) {
         wire_.erase(0, size_t(written));
         pacedSent_ += written;
+        pacedRun_ = !wire_.empty();
     } else if (written < 0 && errno == EAGAIN) {
         blockedUntil_ = nowMs + 50; // nobody reads the terminal: try again a little later
     }
@@ -236,11 +260,18 @@ void SimConnection::dropLink()
         return;
     }
     // Like a cable pulled and put back: the tool's open port dies, the link name leads to a
-    // fresh terminal.
-    closePty(pty_.get());
-    if (!openPty(options_.ptyLink, pty_.get()))
+    // fresh terminal. The new one is in place before the old one goes, so a tool that reopens
+    // the link as soon as its port fails finds it.
+    Pty fresh;
+    if (openPty(options_.ptyLink, &fresh)) {
+        closePty(pty_.get());
+        *pty_ = std::move(fresh);
+    } else {
         std::fprintf(stderr, "plnsim: the pseudo-terminal could not be replaced\n");
+        closePty(pty_.get());
+    }
     pacedSent_ = 0;
+    pacedRun_ = false;
 }
 
 int64_t SimConnection::wakeAt() const

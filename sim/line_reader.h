@@ -13,14 +13,7 @@ struct CommandLine {
 
 class LineReader {
 public:
-    // The XMODEM control bytes and the NUL filling of a transfer the tool gave up on (the rest
-    // of its ten CAN, a NAK to our CAN) are no part of a command: they are dropped.
-    void feed(const std::string& bytes)
-    {
-        for (char c : bytes)
-            if (c != '\0' && c != '\x01' && c != '\x04' && c != '\x06' && c != '\x15' && c != '\x18')
-                pending_ += c;
-    }
+    void feed(const std::string& bytes) { pending_ += bytes; }
     // The next complete line, if any.
     std::optional<CommandLine> next();
     // True when a lone CR ends the input: call flushCR() if no LF follows in time.
