@@ -76,9 +76,10 @@ QMenu* submenu(QMenu* parent, const char* name) {
     return menu;
 }
 
+// Disabled until the code that runs them (BankMenus) is attached.
 void bankEntries(QMenu* menu, const char* name) {
     for (int i = 0; i < frmMain::kBankCount; ++i) {
-        entry(menu, name, placeholder(name, i), i);
+        entry(menu, name, placeholder(name, i), i)->setEnabled(false);
     }
 }
 
@@ -146,8 +147,8 @@ void frmMain::buildMenus() {
 
     auto* system = named(new QMenu(placeholder("mnuSystem"), bar), "mnuSystem");
     bar->addMenu(system);
-    entry(system, "mnuSystemSave", placeholder("mnuSystemSave"));
-    entry(system, "mnuSystemLoad", placeholder("mnuSystemLoad"));
+    entry(system, "mnuSystemSave", placeholder("mnuSystemSave"))->setEnabled(false);
+    entry(system, "mnuSystemLoad", placeholder("mnuSystemLoad"))->setEnabled(false);
 
     auto* bank = named(new QMenu(placeholder("MnuBank"), bar), "MnuBank");
     bar->addMenu(bank);
