@@ -3,7 +3,11 @@
 #include "file_dialogs.h"
 #include "frm_bin_bmp_conv.h"
 #include "frm_dir_browser.h"
+#include "frm_wait.h"
 #include "messages.h"
+#include "link/qt_waiter.h"
+#include "link/steady_clock.h"
+#include "operations/auto_convert.h"
 
 #include <QAction>
 #include <QWidget>
@@ -15,6 +19,14 @@ BatchCommands::BatchCommands(AppState& state, Messenger& messages, FileDialogs& 
         browser.exec();
     };
     showBatchWindow = [](frmBinBmpConv& window) { window.exec(); };
+    autoConvert = [this] {
+        frmWait wait(state_, mainWindow_);
+        SteadyClock clock;
+        QtWaiter waiter(clock);
+        AutoConvertContext ctx{state_, messages_, wait, dialogs_, clock, waiter,
+                               mainWindow_ ? mainWindow_->windowTitle().toStdString() : std::string(kAppTitle)};
+        return fncHkrAutoConvert(ctx);
+    };
 }
 
 void BatchCommands::attachMenu() {

@@ -25,7 +25,7 @@ public:
     // Connects the two entries of the main window's conversion submenu and enables them.
     void attachMenu();
 
-    // The automatic run given to the batch window's cmdAuto (fncHkrAutoConvert).
+    // The automatic run given to the batch window's cmdAuto: fncHkrAutoConvert under frmWait.
     std::function<bool()> autoConvert;
     // How the input folder is chosen; the default shows frmDirSearch modally.
     std::function<void()> browseInputFolder;

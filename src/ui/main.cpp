@@ -1,8 +1,10 @@
 #include "app_icon.h"
+#include "batch_menu.h"
 #include "frm_main.h"
 #include "link_controls.h"
 #include "message_box_prompter.h"
 #include "pln_application.h"
+#include "qt_file_dialogs.h"
 #include "termination_signals.h"
 
 #include "link/device_link.h"
@@ -33,6 +35,11 @@ int main(int argc, char* argv[]) {
     LinkControls link(&app.mainWindow(), app.state(), app.messenger());
     app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
     app.stopMeasurement = [&link] { link.stopMeasurementAtExit(); };
+
+    // The main window's one common file dialog, shared by every command that asks for a file.
+    QtFileDialogs fileDialogs(&app.mainWindow());
+    BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
+    batch.attachMenu();
 
     if (!app.start()) {
         return 1;

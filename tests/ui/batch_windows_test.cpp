@@ -7,18 +7,22 @@
 #include "folder_listing.h"
 #include "frm_bin_bmp_conv.h"
 #include "frm_dir_browser.h"
+#include "frm_main.h"
 #include "image/batch_window_layout.h"
 #include "messages.h"
 #include "recording_prompter.h"
+#include "scripted_file_dialogs.h"
 #include "temp_folder.h"
 #include "../image/image_test_support.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QtTest>
 
 #include <deque>
@@ -27,30 +31,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Answers the common dialog from a script (cancel when it runs out) and records each request
-// with the file name it proposed.
-class ScriptedDialogs : public FileDialogs {
-public:
-    using Answer = std::optional<std::vector<fs::path>>;
-    std::deque<Answer> answers;
-    std::vector<FileDialogRequest> requests;
-    std::vector<std::string> proposals;
-
-    Answer show(const FileDialogRequest& request) override {
-        requests.push_back(request);
-        proposals.push_back(fileName);
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        Answer a = answers.front();
-        answers.pop_front();
-        if (a && !a->empty()) {
-            fileName = a->front().string();
-        }
-        return a;
-    }
-};
 
 const char* kMessages =
     "[Message]\r\n1=Done.@64\r\n12=Missing.@48\r\n13=Not converted.@16\r\n"
@@ -88,7 +68,7 @@ class BatchWindowsTest : public QObject {
     AppState state_;
     RecordingPrompter prompter_;
     std::unique_ptr<Messenger> messages_;
-    ScriptedDialogs dialogs_;
+    ScriptedFileDialogs dialogs_;
 
     fs::path path(const std::string& name) { return folder_->path() / name; }
 
@@ -120,7 +100,7 @@ private slots:
         state_.gLanguage = 1;
         prompter_ = RecordingPrompter{};
         messages_ = std::make_unique<Messenger>(state_, prompter_);
-        dialogs_ = ScriptedDialogs{};
+        dialogs_ = ScriptedFileDialogs{};
     }
 
     void eachCommandListsTheChosenFilesInTheirOrder() {
@@ -144,11 +124,27 @@ private slots:
         QVERIFY(prompter_.shown.empty());
         QCOMPARE(state_.gFileNames.size(), std::size_t(3));
 
-        const FileDialogRequest& r = dialogs_.requests.front();
+        const FileDialogRequest& r = dialogs_.shown.front().request;
         QVERIFY(r.kind == FileDialogRequest::Kind::OpenMany);
         QCOMPARE(r.filter, std::string("Image files (*.GRY)|*.GRY|Image files (*.BYR)|*.BYR"));
         QCOMPARE(r.filterIndex, 2);
         QCOMPARE(r.initialFolder, path("IMAGE"));
+    }
+
+    void menuEntriesWorkOnceConnected() {
+        frmMain main;
+        auto* each = main.findChild<QAction*>("mnuEachConv2");
+        auto* all = main.findChild<QAction*>("mnuAllConv2");
+        QVERIFY(!each->isEnabled() && !all->isEnabled());
+        BatchCommands commands(state_, *messages_, dialogs_, &main);
+        int browsed = 0;
+        commands.browseInputFolder = [&] { ++browsed; };
+        commands.attachMenu();
+        QVERIFY(each->isEnabled() && all->isEnabled());
+        all->trigger();
+        each->trigger();
+        QCOMPARE(browsed, 1);
+        QCOMPARE(dialogs_.shown.size(), std::size_t(1));
     }
 
     void allCommandOpensTheWindowOnlyWhenTheBrowserWasConfirmed() {
@@ -221,8 +217,12 @@ private slots:
         QVERIFY(window.isVisible());
         QVERIFY(fs::exists(path("out") / "first.bmp"));
         QVERIFY(fs::exists(path("out") / "second.bmp"));
-        QCOMPARE(dialogs_.proposals, (std::vector<std::string>{"x.bmp", "y.bmp", "z.byr.bmp"}));
-        const FileDialogRequest& r = dialogs_.requests.front();
+        std::vector<std::string> proposed;
+        for (const auto& shown : dialogs_.shown) {
+            proposed.push_back(shown.proposed);
+        }
+        QCOMPARE(proposed, (std::vector<std::string>{"x.bmp", "y.bmp", "z.byr.bmp"}));
+        const FileDialogRequest& r = dialogs_.shown.front().request;
         QVERIFY(r.kind == FileDialogRequest::Kind::Save);
         QCOMPARE(r.filter, std::string("All files (*.*)|*.*|*.bmp|*.bmp"));
         QCOMPARE(r.filterIndex, 2);
@@ -231,11 +231,11 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
 
         // Pressed again it starts from the first file; all saved, Message 1 and the window closes.
-        dialogs_.requests.clear();
+        dialogs_.shown.clear();
         dialogs_.answers = {std::vector<fs::path>{path("out") / "a.bmp"}, std::vector<fs::path>{path("out") / "b.bmp"},
                             std::vector<fs::path>{path("out") / "c.bmp"}};
         findControlAs<QPushButton>(&window, "cmdOK")->click();
-        QCOMPARE(dialogs_.requests.size(), std::size_t(3));
+        QCOMPARE(dialogs_.shown.size(), std::size_t(3));
         QCOMPARE(boxes(), (std::vector<std::pair<std::string, long>>{{"Message", 1}}));
         QVERIFY(!window.isVisible());
         QCOMPARE(window.result(), int(QDialog::Accepted));
@@ -259,7 +259,7 @@ private slots:
             QCOMPARE(prompter_.shown[0].style & 0xF0, int(kStyleCritical));
             QVERIFY(!window.isVisible());
             QVERIFY(!QApplication::overrideCursor());
-            QCOMPARE(dialogs_.requests.size(), std::size_t(1));
+            QCOMPARE(dialogs_.shown.size(), std::size_t(1));
         }
         // A save that cannot be written (its folder is gone, or the name is a folder): its box
         // once, nothing left behind, the window stays open.
@@ -310,6 +310,57 @@ private slots:
         QCOMPARE(state_.gBrowseOK, int16_t(0));
         QCOMPARE(dialogs_.fileName, std::string());
         QVERIFY(!window.isVisible());
+    }
+
+    void automaticRunUnderTheOperationWindowStopsBetweenFiles() {
+        for (const char* name : {"a.BYR", "b.BYR", "c.BYR"}) {
+            addRawFile(name, 9);
+        }
+        QWidget main;
+        main.setWindowTitle("main");
+        BatchCommands commands(state_, *messages_, dialogs_, &main);
+        auto runWindow = [&] {
+            frmBinBmpConv window(state_, *messages_, dialogs_, &main);
+            window.setAutoConvert(commands.autoConvert);
+            window.browseSaveFolder = [&] {
+                state_.gSaveFolder = path("out").string() + "/";
+                state_.gBrowseOK = -1;
+            };
+            window.show();
+            findControlAs<QPushButton>(&window, "cmdAuto")->click();
+            QVERIFY(!window.isVisible());
+        };
+        // Stop is pressed once the first file runs: its click is handled between files.
+        QStringList progress;
+        QTimer::singleShot(0, [&] {
+            QWidget* wait = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() == "frmWait" && w->isVisible()) {
+                    wait = w;
+                }
+            }
+            QVERIFY(wait);
+            QVERIFY(!main.isEnabled());
+            QTimer::singleShot(0, [wait, &progress] {
+                progress << findControlAs<QLabel>(wait, "lblRead")->text();
+                findControlAs<QPushButton>(wait, "btnStop")->click();
+            });
+        });
+        runWindow();
+        QCOMPARE(progress, QStringList{"Converting file 1 / 3"});
+        QVERIFY(fs::exists(path("out") / "a.bmp"));
+        QVERIFY(!fs::exists(path("out") / "b.bmp"));
+        QVERIFY(prompter_.shown.empty());
+        QVERIFY(main.isEnabled());
+
+        // Left alone, it converts all three and says so.
+        state_.gFileNames = {"a.BYR", "b.BYR", "c.BYR"};
+        runWindow();
+        QCOMPARE(boxes(), (std::vector<std::pair<std::string, long>>{{"Message", 1}}));
+        QVERIFY(fs::exists(path("out") / "c.bmp"));
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            QVERIFY(!(w->objectName() == "frmWait" && w->isVisible()));
+        }
     }
 
     void searchBrowserReturnsEveryFileOfTheChosenKind() {
