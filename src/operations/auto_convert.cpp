@@ -17,18 +17,27 @@ namespace {
 
 enum class RunEnd { Done, Stopped, Failed };
 
+constexpr int64_t kProgressIntervalMs = 40;
+
 RunEnd convertAll(AutoConvertContext& ctx, const std::string& progressWord)
 {
     AppState& state = ctx.state;
     MessengerImageReporter reporter(ctx.messages);
     const fs::path tmpBmp = state.tmpFolder() / "tmp.bmp";
     const std::size_t count = state.gFilePaths.size();
+    int64_t lineShownMs = 0;
     for (std::size_t i = 0; i < count; ++i) {
         ctx.waiter.waitUntil(ctx.clock.nowMs(), Pump::All);
         if (state.gStopRequest == -1)
             return RunEnd::Stopped;
-        ctx.view.setReadText(autoConvertProgressLine(progressWord, i + 1, count));
-        ctx.view.repaint();
+        // Small files convert faster than anyone can read the line: it is redrawn at most every
+        // kProgressIntervalMs, and always for the first and the last file.
+        const int64_t now = ctx.clock.nowMs();
+        if (i == 0 || i + 1 == count || now - lineShownMs >= kProgressIntervalMs) {
+            ctx.view.setReadText(autoConvertProgressLine(progressWord, i + 1, count));
+            ctx.view.repaint();
+            lineShownMs = now;
+        }
 
         switch (convertBatchEntry(state.images, reporter, state.programFolder, state.gFilePaths[i])) {
         case EntryResult::Converted:

@@ -14,23 +14,31 @@ namespace fs = std::filesystem;
 
 namespace {
 
+class TestClock : public Clock {
+public:
+    int64_t now = 0;
+    int64_t nowMs() override { return now; }
+};
+
 // Window events run once per file; onPump(n) stands for what the user did before pump n.
+// Each file takes `fileMs` on the clock.
 class PumpWaiter : public Waiter {
 public:
+    explicit PumpWaiter(TestClock& clock) : clock_(clock) {}
     int pumps = 0;
+    int64_t fileMs = 50;
     std::function<void(int)> onPump;
     void waitUntil(int64_t, Pump pump) override
     {
         EXPECT_EQ(pump, Pump::All);
         ++pumps;
+        clock_.now += fileMs;
         if (onPump)
             onPump(pumps);
     }
-};
 
-class FixedClock : public Clock {
-public:
-    int64_t nowMs() override { return 0; }
+private:
+    TestClock& clock_;
 };
 
 class ProgressView : public RecordingOperationView {
@@ -52,8 +60,8 @@ protected:
     Messenger messages{state, prompter};
     ProgressView view;
     ScriptedFileDialogs dialogs;
-    FixedClock clock;
-    PumpWaiter waiter;
+    TestClock clock;
+    PumpWaiter waiter{clock};
 
     void SetUp() override
     {
@@ -127,6 +135,18 @@ TEST_F(AutoConvert, ConvertsEveryFileUnderTheWindowAndShowsItsProgress)
         EXPECT_TRUE(fs::exists(dir / "out" / ("p" + std::to_string(i) + ".bmp"))) << i;
     EXPECT_EQ(state.gFileNames[1], "p1.bmp"); // the list holds the output names now
     EXPECT_EQ(dialogs.fileName, "last.BYR");
+}
+
+TEST_F(AutoConvert, QuickFilesRedrawTheProgressLineAtMost25TimesASecond)
+{
+    for (int i = 0; i < 12; ++i)
+        add("q" + std::to_string(i) + ".BYR", i);
+    waiter.fileMs = 15;
+    EXPECT_TRUE(run());
+    // Files 1 (always), 4, 7 and 10 (40 ms on), and 12 (always).
+    EXPECT_EQ(view.lines, (std::vector<std::string>{"Converting file 1 / 12", "Converting file 4 / 12",
+                                                    "Converting file 7 / 12", "Converting file 10 / 12",
+                                                    "Converting file 12 / 12"}));
 }
 
 TEST_F(AutoConvert, NamesThatMeetAndNamesTheReplacementLeavesAlone)
