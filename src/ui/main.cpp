@@ -1,4 +1,5 @@
 #include "app_icon.h"
+#include "bank_menus.h"
 #include "batch_menu.h"
 #include "frm_main.h"
 #include "link_controls.h"
@@ -36,8 +37,9 @@ int main(int argc, char* argv[]) {
     app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
     app.stopMeasurement = [&link] { link.stopMeasurementAtExit(); };
 
-    // The main window's one common file dialog, shared by every command that asks for a file.
+    // The main window's common file dialog, and the System, Bank and Bank group menus.
     QtFileDialogs fileDialogs(&app.mainWindow());
+    BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
     BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
     batch.attachMenu();
 
