@@ -69,6 +69,8 @@ DirBrowser::DirBrowser(AppState& state, Messenger& messages, const char* name, s
         drive1_->addItem(driveText(d));
     }
     dir1_ = named(new QListWidget, "Dir1");
+    dir1_->setIconSize(QSize(16, 16));
+    dir1_->setUniformItemSizes(true);
     file1_ = named(new QListWidget, "File1");
     file1_->setSelectionMode(QAbstractItemView::SingleSelection);
     cboPattern_ = named(new QComboBox, "cboPattern");

@@ -1,9 +1,11 @@
 // Shows the batch conversion window with a long list, labelled from a program folder, for a
 // screenshot under Xvfb (scripts/screens-batch). Not a test: it only shows the window.
-//   batch_window_shot PROGRAM_FOLDER LANGUAGE(0 Japanese, 1 English) SECONDS
+//   batch_window_shot PROGRAM_FOLDER LANGUAGE(0 Japanese, 1 English) SECONDS [FOLDER]
+// With FOLDER it shows frmDirSearch opened there instead.
 
 #include "file_dialogs.h"
 #include "frm_bin_bmp_conv.h"
+#include "frm_dir_browser.h"
 #include "messages.h"
 #include "recording_prompter.h"
 
@@ -47,6 +49,13 @@ int main(int argc, char** argv) {
     RecordingPrompter prompter;
     Messenger messages(state, prompter);
     NoDialogs dialogs;
+    if (argc > 4) {
+        frmDirSearch search(state, messages, nullptr, systemDrives(), argv[4]);
+        search.move(40, 40);
+        search.show();
+        QTimer::singleShot(std::atoi(argv[3]) * 1000, &app, &QApplication::quit);
+        return app.exec();
+    }
     frmBinBmpConv window(state, messages, dialogs);
     window.setAutoConvert([] { return true; });
     window.move(40, 40);
