@@ -97,11 +97,13 @@ void DirBrowser::start(QPushButton* confirm) {
     confirm->setDefault(true);
     resize(520, 320);
 
-    const fs::path start = folder_;
+    std::error_code ec;
+    const fs::path start = folder_.empty() ? fs::current_path(ec) : folder_;
     std::string error;
     shownDrive_ = int(driveOf(drives_, start));
     drive1_->setCurrentIndex(shownDrive_);
-    if (!moveTo(start, error)) {
+    // A working folder that is gone or unreadable opens the drive's root instead.
+    if (start.empty() || !moveTo(start, error)) {
         moveTo(drives_[std::size_t(shownDrive_)].root, error);
     }
 }

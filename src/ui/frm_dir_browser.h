@@ -32,6 +32,7 @@ public:
     void openFolderEntry(int row);
 
 protected:
+    // An empty start folder is the program's working folder.
     DirBrowser(AppState& state, Messenger& messages, const char* name, std::vector<BrowserDrive> drives,
                std::filesystem::path startFolder, QWidget* parent);
 
@@ -67,7 +68,7 @@ class frmDirSearch : public DirBrowser {
 public:
     frmDirSearch(AppState& state, Messenger& messages, QWidget* parent = nullptr,
                  std::vector<BrowserDrive> drives = systemDrives(),
-                 std::filesystem::path startFolder = std::filesystem::current_path());
+                 std::filesystem::path startFolder = {});
 
     // cboPattern's choice: entry 0 lists "*.BYR", any other "*.GRY".
     void choosePattern(int index);
@@ -84,7 +85,7 @@ class frmDirSave : public DirBrowser {
 public:
     frmDirSave(AppState& state, Messenger& messages, QWidget* parent = nullptr,
                std::vector<BrowserDrive> drives = systemDrives(),
-               std::filesystem::path startFolder = std::filesystem::current_path());
+               std::filesystem::path startFolder = {});
 
 private:
     void onSave();
