@@ -10,6 +10,8 @@
 #include "operations/auto_convert.h"
 
 #include <QAction>
+
+#include <exception>
 #include <QWidget>
 
 BatchCommands::BatchCommands(AppState& state, Messenger& messages, FileDialogs& dialogs, QWidget* mainWindow)
@@ -45,6 +47,23 @@ void BatchCommands::attachMenu() {
 }
 
 void BatchCommands::mnuEachConv2_Click() {
+    // A failure nobody has reported yet (no memory, a path the system refuses) is shown once.
+    try {
+        eachCommand();
+    } catch (const std::exception& e) {
+        messages_.showErrorBox(e.what());
+    }
+}
+
+void BatchCommands::mnuAllConv2_Click() {
+    try {
+        allCommand();
+    } catch (const std::exception& e) {
+        messages_.showErrorBox(e.what());
+    }
+}
+
+void BatchCommands::eachCommand() {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::OpenMany;
     request.filter = messages_.fncGetMessage("Label", 56) + "|*.GRY|" + messages_.fncGetMessage("Label", 55) + "|*.BYR";
@@ -63,7 +82,7 @@ void BatchCommands::mnuEachConv2_Click() {
     openBatchWindow();
 }
 
-void BatchCommands::mnuAllConv2_Click() {
+void BatchCommands::allCommand() {
     browseInputFolder();
     if (state_.gBrowseOK == -1) {
         state_.gBrowseOK = 0;

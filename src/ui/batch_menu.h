@@ -33,6 +33,8 @@ public:
     std::function<void(frmBinBmpConv&)> showBatchWindow;
 
 private:
+    void eachCommand();
+    void allCommand();
     void openBatchWindow();
 
     AppState& state_;

@@ -17,6 +17,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 
+#include <exception>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -149,9 +150,23 @@ void frmBinBmpConv::showFileMissingBox() {
 }
 
 bool frmBinBmpConv::convertFileByFile() {
+    // A failure nobody has reported yet (no memory, a path the system refuses) is shown once;
+    // before the save dialog it closes the window like a failed conversion, from the dialog on
+    // it keeps the window open like a failed save.
+    bool saving = false;
+    try {
+        return convertEach(saving);
+    } catch (const std::exception& e) {
+        messages_.showErrorBox(e.what()); // the hourglass went with the stack
+        return !saving;
+    }
+}
+
+bool frmBinBmpConv::convertEach(bool& saving) {
     MessengerImageReporter reporter(messages_);
     const fs::path tmpBmp = state_.tmpFolder() / "tmp.bmp";
     for (std::size_t i = 0; i < state_.gFilePaths.size(); ++i) {
+        saving = false;
         WaitCursor hourglass;
         switch (convertBatchEntry(state_.images, reporter, state_.programFolder, state_.gFilePaths[i])) {
         case EntryResult::Converted:
@@ -167,6 +182,7 @@ bool frmBinBmpConv::convertFileByFile() {
             return true; // the reader or the work-file writer has shown its box
         }
         hourglass.restore();
+        saving = true;
         dialogs_.fileName = batchOutputName(i < state_.gFileNames.size() ? state_.gFileNames[i]
                                                                          : fs::path(state_.gFilePaths[i]).filename().string());
         FileDialogRequest request;

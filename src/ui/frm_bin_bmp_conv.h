@@ -38,6 +38,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    bool convertEach(bool& saving);
     void layOut();
     void showList();
     void onOK();

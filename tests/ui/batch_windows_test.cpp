@@ -281,6 +281,22 @@ private slots:
         }
     }
 
+    void aSaveDialogThatFailsIsShownOnceAndTheWindowStays() {
+        struct FailingDialogs : ScriptedFileDialogs {
+            std::optional<std::vector<fs::path>> show(const FileDialogRequest&) override {
+                throw std::runtime_error("the dialog could not open");
+            }
+        } failing;
+        addRawFile("a.BYR", 1);
+        frmBinBmpConv window(state_, *messages_, failing);
+        window.show();
+        findControlAs<QPushButton>(&window, "cmdOK")->click();
+        QCOMPARE(prompter_.shown.size(), std::size_t(1));
+        QCOMPARE(prompter_.shown[0].text, std::string("the dialog could not open"));
+        QVERIFY(window.isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
     void autoButtonRunsOnlyAfterTheFolderWasChosen() {
         addRawFile("a.BYR", 1);
         frmBinBmpConv window(state_, *messages_, dialogs_);
