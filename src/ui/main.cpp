@@ -1,5 +1,6 @@
 #include "app_icon.h"
 #include "bank_menus.h"
+#include "batch_menu.h"
 #include "frm_main.h"
 #include "link_controls.h"
 #include "message_box_prompter.h"
@@ -39,6 +40,8 @@ int main(int argc, char* argv[]) {
     // The main window's common file dialog, and the System, Bank and Bank group menus.
     QtFileDialogs fileDialogs(&app.mainWindow());
     BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
+    BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
+    batch.attachMenu();
 
     if (!app.start()) {
         return 1;
