@@ -4,7 +4,13 @@
 // Writes main-<lang>-screen.png (the whole 1366 x 768 screen with the window as it opens),
 // main-<lang>-minimum.png, messagebox-<lang>.png, filedialog-<lang>.png, and the dialogs
 // (lanset, comset, telnet, option, about) and each menu (menu-<name>-<lang>.png).
+#include "bank_menus.h"
+#include "batch_menu.h"
+#include "frm_bin_bmp_conv.h"
+#include "frm_dir_browser.h"
 #include "frm_lan_set.h"
+#include "frm_wait.h"
+#include "qt_file_dialogs.h"
 #include "frm_main.h"
 #include "link_controls.h"
 #include "link/device_link.h"
@@ -26,6 +32,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -68,6 +75,10 @@ void shootLanguage(const fs::path& programFolder, const QString& out, const char
     app.terminate = [](int) {};
     LinkControls link(&app.mainWindow(), app.state(), app.messenger());
     app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
+    QtFileDialogs fileDialogs(&app.mainWindow());
+    BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
+    BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
+    batch.attachMenu();
     if (!app.start())
         return;
     frmMain& window = app.mainWindow();
@@ -104,6 +115,55 @@ void shootLanguage(const fs::path& programFolder, const QString& out, const char
         settle(300);
         menu->grab().save(out + "/menu-" + QString::fromLatin1(name).toLower() + "-" + lang + ".png");
         menu->hide();
+    }
+    // A submenu of the Bank menu.
+    {
+        auto* bank = window.findChild<QMenu*>(QStringLiteral("MnuBank"));
+        auto* save = window.findChild<QMenu*>(QStringLiteral("mnuBankSave"));
+        bank->popup(window.mapToGlobal(QPoint(0, 0)));
+        settle(200);
+        save->popup(bank->mapToGlobal(QPoint(bank->width(), 0)));
+        settle(300);
+        save->grab().save(out + "/menu-banksave-" + lang + ".png");
+        save->hide();
+        bank->hide();
+    }
+    // The operation window as a bank download shows it.
+    {
+        frmWait wait(app.state(), &window);
+        wait.Form_Load();
+        wait.setStep(9, app.messenger().fncGetMessage("Label", 9));
+        wait.setReadVisible(true);
+        wait.setProgressVisible(true);
+        wait.setProgressMaximum(282156);
+        wait.setProgressValue(122880);
+        wait.setReadText(app.messenger().fncGetMessage("Label", 4) + " 122880 " + app.messenger().fncGetMessage("Label", 5));
+        wait.showWindow();
+        settle();
+        wait.grab().save(out + "/wait-" + lang + ".png");
+        wait.unloadWindow();
+        wait.setMainWindowEnabled(true);
+    }
+    // The batch conversion window and the folder browser.
+    {
+        AppState& state = app.state();
+        for (const char* name : {"IMG01.BYR", "IMG02.BYR", "IMG03.GRY", "line2_station_B_04.BYR"}) {
+            state.gFileNames.push_back(name);
+            state.gFilePaths.push_back((state.imageFolder() / name).string());
+            std::ofstream(state.imageFolder() / name) << "x";
+        }
+        frmBinBmpConv conv(state, app.messenger(), fileDialogs);
+        conv.show();
+        settle();
+        conv.grab().save(out + "/batch-" + lang + ".png");
+        conv.hide();
+        frmDirSearch search(state, app.messenger(), nullptr, systemDrives(), state.imageFolder());
+        search.show();
+        settle();
+        search.grab().save(out + "/dirsearch-" + lang + ".png");
+        search.hide();
+        state.gFileNames.clear();
+        state.gFilePaths.clear();
     }
     // A LAN connect to a port where nothing listens: the ERROR box with the socket's reason,
     // then the main window with the log of the attempt.
