@@ -135,11 +135,12 @@ int CommandChannel::fncOpenComPort(bool binary)
         port_.close();
     std::string device = resolver_(state_.gComPort);
     std::string reason;
-    auto config = parseComSettings(state_.gComSettings);
+    auto config = parseComSettings(state_.gComSettings, &reason);
     if (!config) {
-        reason = "invalid settings \"" + state_.gComSettings + "\"";
+        reason = "invalid settings: " + reason;
     } else if (device.empty()) {
-        reason = "no serial port found";
+        reason = "no serial port " + std::to_string(state_.gComPort) + " was found (name its device with PLNTOOL_COM" +
+                 std::to_string(state_.gComPort) + ")";
     } else {
         config->device = device;
         config->binary = binary;
