@@ -199,9 +199,9 @@ TEST(PlnctlConvert, TwoRunsAtOnceEachWriteTheirOwnPictures)
         for (const auto& a : args)
             command += " " + quoted(a);
         // Each job runs its whole batch three times, so the two overlap for certain.
-        script += "(for n in 1 2 3; do " + command + " || exit 1; done) & ";
+        script += "(for n in 1 2 3; do " + command + " || exit 1; done) & p" + std::to_string(job) + "=$!; ";
     }
-    script += "wait %1 && wait %2";
+    script += "wait $p0 && wait $p1";
     const std::string shell = "bash -c " + quoted(std::string(script));
     ASSERT_EQ(std::system(shell.c_str()), 0);
     for (int job = 0; job < 2; ++job)
