@@ -1,6 +1,7 @@
 // plnctl's controller commands: send, capture, bank, group, measure, result. They run on the
 // same link code as the windows; message boxes become lines on stderr.
 #include "cli_commands.h"
+#include "reply_output.h"
 #include "stderr_prompter.h"
 
 #include "app/app_state.h"
@@ -102,6 +103,12 @@ bool makeLink(const CliOptions& options, AppState& state, DeviceLink& link, Last
     }
     if (options.com)
         state.gComPort = int16_t(*options.com);
+    if (options.device.empty() && link.channel().deviceName(state.gComPort).empty()) {
+        std::fprintf(stderr,
+                     "plnctl: no serial port %d was found; name its device with PLNTOOL_COM%d=PATH or use --device PATH\n",
+                     int(state.gComPort), int(state.gComPort));
+        return false;
+    }
     if (!options.device.empty()) {
         std::string device = options.device;
         link.channel().setDeviceResolver([device](int) { return device; });
@@ -114,6 +121,14 @@ bool makeLink(const CliOptions& options, AppState& state, DeviceLink& link, Last
     }
     state.gLinkMode = 1;
     return true;
+}
+
+// A serial device that went away during the wait: its line in the status box names the
+// device and the system's reason ("COM1 /dev/ttyUSB0: ..."), as the windows show it.
+void reportLostDevice(const LastLineLog& log)
+{
+    if (log.last.rfind("COM", 0) == 0)
+        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
 }
 
 } // namespace
@@ -141,26 +156,26 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
     link.setStatusLogs(&log, nullptr);
     if (!makeLink(options, state, link, log))
         return kExitFailed;
+    log.last.clear();
 
     std::string reply = link.fncSendCommand(plan->command);
     if (reply.empty() || reply == "ER") {
         // The channel has said why, unless the program folder lacks its message file.
         if (prompter.shown == 0)
             std::fprintf(stderr, "plnctl: %s\n", reply == "ER" ? "the controller answered ER" : "no reply from the controller");
+        reportLostDevice(log);
         return kExitFailed;
     }
-    if (plan->printReply) {
-        std::printf("%s\n", reply.c_str());
-        return kExitOk;
-    }
+    if (plan->printReply)
+        return printReplyLine(stdout, reply) ? kExitOk : kExitFailed;
     if (!plan->expect.empty() && reply != plan->expect) {
-        std::fprintf(stderr, "plnctl: the controller answered %s\n", reply.c_str());
+        std::fprintf(stderr, "plnctl: the controller answered %s\n", escapeForTerminal(reply).c_str());
         return kExitFailed;
     }
     if (plan->result) {
         long label = judgementLabel(reply);
         if (label == 0) {
-            std::fprintf(stderr, "plnctl: the controller answered %s\n", reply.c_str());
+            std::fprintf(stderr, "plnctl: the controller answered %s\n", escapeForTerminal(reply).c_str());
             return kExitFailed;
         }
         std::string judgement = messages.fncGetMessage("Label", label);
@@ -169,9 +184,10 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
         if (value.empty()) {
             if (prompter.shown == before)
                 std::fprintf(stderr, "plnctl: no reply from the controller\n");
+            reportLostDevice(log);
             return kExitFailed;
         }
-        std::printf("%s\t%s\n", judgement.c_str(), value.c_str());
+        return printReplyLine(stdout, judgement + "\t" + value) ? kExitOk : kExitFailed;
     }
     return kExitOk;
 }
