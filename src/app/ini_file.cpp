@@ -243,6 +243,10 @@ bool writeKey(const std::filesystem::path& file, const std::string& section, con
             return false;
     if (trim(key).empty() || key.find('=') != std::string::npos || trim(section).empty())
         return false;
+    // A key line starting with ";" would be a comment and one starting with "[" could be a
+    // header: neither could be read back.
+    if (trim(key)[0] == ';' || trim(key)[0] == '[')
+        return false;
 
     std::string data;
     bool bom = false;
