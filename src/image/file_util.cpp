@@ -180,11 +180,11 @@ int createTemporaryBeside(const fs::path& target, fs::path& tempPath, int& error
 
 // The file a replacing write goes to: the target, or what a symlinked target points at
 // (a dangling link is itself replaced). Refuses an existing target that is no regular file;
-// mode gets the permission bits of an existing one (0 when there is none).
-bool replacedFile(const fs::path& target, fs::path& real, mode_t& mode, int& errorNumber)
+// kept gets the status of an existing one (mode 0 when there is none).
+bool replacedFile(const fs::path& target, fs::path& real, struct stat& kept, int& errorNumber)
 {
     real = target;
-    mode = 0;
+    kept = {};
     struct stat info {};
     if (::lstat(target.c_str(), &info) != 0)
         return true; // not there yet: created by the rename
@@ -201,7 +201,7 @@ bool replacedFile(const fs::path& target, fs::path& real, mode_t& mode, int& err
         errorNumber = kind;
         return false;
     }
-    mode = info.st_mode & 07777;
+    kept = info;
     return true;
 }
 
@@ -210,9 +210,9 @@ template <typename Fill>
 bool replaceThroughTemporary(const fs::path& target, std::string& error, Fill fill)
 {
     fs::path real;
-    mode_t mode = 0;
+    struct stat kept {};
     int errorNumber = 0;
-    if (!replacedFile(target, real, mode, errorNumber)) {
+    if (!replacedFile(target, real, kept, errorNumber)) {
         error = describeFileError("Cannot write", target, errorNumber);
         return false;
     }
@@ -223,9 +223,16 @@ bool replaceThroughTemporary(const fs::path& target, std::string& error, Fill fi
         return false;
     }
     bool ok = fill(fd, error);
-    if (ok && mode != 0 && ::fchmod(fd, mode) != 0) {
-        ok = false;
-        error = describeFileError("Cannot write", target, errno);
+    if (ok && kept.st_mode != 0) {
+        // The replacement keeps the owner where the system lets us (root rewriting a user's
+        // Setting.ini), and always the permission bits.
+        if (::fchown(fd, kept.st_uid, kept.st_gid) != 0) {
+            // Not ours to give away (an ordinary user): the file becomes the writer's.
+        }
+        if (::fchmod(fd, kept.st_mode & 07777) != 0) {
+            ok = false;
+            error = describeFileError("Cannot write", target, errno);
+        }
     }
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -253,10 +260,6 @@ bool writeFileReplacing(const fs::path& target, const std::vector<ByteChunk>& ch
     });
 }
 
-namespace {
-
-// Opens a work file for writing without following a link or blocking on a FIFO; anything
-// but a regular file with a single name is removed and created anew.
 int openWorkFile(const fs::path& target, int& errorNumber)
 {
     int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
@@ -283,8 +286,6 @@ int openWorkFile(const fs::path& target, int& errorNumber)
         errorNumber = errno;
     return fd;
 }
-
-} // namespace
 
 bool writeFileDirect(const fs::path& target, const std::vector<ByteChunk>& chunks, std::string& error)
 {

@@ -33,6 +33,12 @@ bool writeFileReplacing(const std::filesystem::path& target, const std::vector<B
 bool writeFileDirect(const std::filesystem::path& target, const std::vector<ByteChunk>& chunks,
                      std::string& error);
 
+// Opens one of the work files for writing (a transfer writing tmp.bin as it arrives): never
+// through a planted symlink or second hard link, never blocking on a FIFO; whatever is there
+// and is no regular file of one name is removed and a new file made. The file is not cut:
+// ftruncate it to the length written. Returns the descriptor, or -1 with errorNumber set.
+int openWorkFile(const std::filesystem::path& target, int& errorNumber);
+
 // Copies source (read with the checked reader) over target as writeFileReplacing does.
 bool copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
                        std::string& error);
