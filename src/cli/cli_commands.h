@@ -27,5 +27,8 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
 int runLinkCommand(const CliOptions& options, const std::string& command,
                    const std::vector<std::string>& args);
 
+// `xmodem recv|send FILE`: one bare XMODEM transfer on the link (xmodem_command.cpp).
+int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& args);
+
 // Prints the usage text to stderr.
 void printUsage();

@@ -1,29 +1,16 @@
 // plnctl's controller commands: send, capture, bank, group, measure, result. They run on the
 // same link code as the windows; message boxes become lines on stderr.
 #include "cli_commands.h"
+#include "cli_link.h"
 #include "reply_output.h"
-#include "stderr_prompter.h"
 
-#include "app/app_state.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "link/device_link.h"
-#include "link/framing.h"
 #include "link/judgement.h"
-#include "link/lan_address.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 namespace {
-
-// Keeps the last status line: the reason a port did not open.
-class LastLineLog : public StatusLog {
-public:
-    std::string last;
-    void appendLine(const std::string& line) override { last = line; }
-};
 
 std::optional<int> bankNumber(const std::string& text)
 {
@@ -87,50 +74,6 @@ std::optional<Plan> planFor(const std::string& command, const std::vector<std::s
     return std::nullopt;
 }
 
-// Makes the link the options name; false (reason printed) when it cannot be made.
-bool makeLink(const CliOptions& options, AppState& state, DeviceLink& link, LastLineLog& log)
-{
-    if (!options.host.empty()) {
-        auto address = parseLanAddress(options.host);
-        if (!address) {
-            std::fprintf(stderr, "plnctl: bad address %s\n", options.host.c_str());
-            return false;
-        }
-        // The first exchange connects, as after a dropped link.
-        link.socket().setRemote(address->host, address->port);
-        state.gLinkMode = 2;
-        return true;
-    }
-    if (options.com)
-        state.gComPort = int16_t(*options.com);
-    if (options.device.empty() && link.channel().deviceName(state.gComPort).empty()) {
-        std::fprintf(stderr,
-                     "plnctl: no serial port %d was found; name its device with PLNTOOL_COM%d=PATH or use --device PATH\n",
-                     int(state.gComPort), int(state.gComPort));
-        return false;
-    }
-    if (!options.device.empty()) {
-        std::string device = options.device;
-        link.channel().setDeviceResolver([device](int) { return device; });
-        if (!options.deviceSettings.empty())
-            state.gComSettings = options.deviceSettings;
-    }
-    if (link.channel().fncOpenComPort() != 0) {
-        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
-        return false;
-    }
-    state.gLinkMode = 1;
-    return true;
-}
-
-// A serial device that went away during the wait: its line in the status box names the
-// device and the system's reason ("COM1 /dev/ttyUSB0: ..."), as the windows show it.
-void reportLostDevice(const LastLineLog& log)
-{
-    if (log.last.rfind("COM", 0) == 0)
-        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
-}
-
 } // namespace
 
 int runLinkCommand(const CliOptions& options, const std::string& command, const std::vector<std::string>& args)
@@ -139,31 +82,20 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
     if (!plan)
         return kExitUsage;
 
-    AppState state;
-    state.programFolder = options.programFolder;
-    StderrPrompter prompter;
-    Messenger messages(state, prompter);
-    if (!fncLoadSettings(state, messages))
+    CliLink cli(options);
+    if (!cli.open())
         return kExitFailed;
-    state.gLanDelimiter = kCR;
-    if (!options.delimiter.empty()) {
-        state.gComDelimiter = *terminatorFromName(options.delimiter);
-        state.gLanDelimiter = state.gComDelimiter;
-    }
-
-    DeviceLink link(state, messages);
-    LastLineLog log;
-    link.setStatusLogs(&log, nullptr);
-    if (!makeLink(options, state, link, log))
-        return kExitFailed;
-    log.last.clear();
+    DeviceLink& link = *cli.link;
+    StderrPrompter& prompter = cli.prompter;
+    Messenger& messages = cli.messages;
+    cli.log.last.clear();
 
     std::string reply = link.fncSendCommand(plan->command);
     if (reply.empty() || reply == "ER") {
         // The channel has said why, unless the program folder lacks its message file.
         if (prompter.shown == 0)
             std::fprintf(stderr, "plnctl: %s\n", reply == "ER" ? "the controller answered ER" : "no reply from the controller");
-        reportLostDevice(log);
+        cli.reportLostDevice();
         return kExitFailed;
     }
     if (plan->printReply)
@@ -184,7 +116,7 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
         if (value.empty()) {
             if (prompter.shown == before)
                 std::fprintf(stderr, "plnctl: no reply from the controller\n");
-            reportLostDevice(log);
+            cli.reportLostDevice();
             return kExitFailed;
         }
         return printReplyLine(stdout, judgement + "\t" + value) ? kExitOk : kExitFailed;

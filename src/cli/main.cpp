@@ -21,7 +21,8 @@ void printUsage()
         "  capture                         capture an image on the controller\n"
         "  bank select N | group select N  switch the active bank or bank group\n"
         "  measure once|inspect|start|stop run or stop a measurement\n"
-        "  result                          print the judgement and the measured value\n",
+        "  result                          print the judgement and the measured value\n"
+        "  xmodem recv|send FILE           receive or send one file with XMODEM, no command first\n",
         stderr);
 }
 
@@ -98,5 +99,7 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + i, argv + argc);
     if (command == "convert")
         return runConvertCommand(options, args);
+    if (command == "xmodem")
+        return runXmodemCommand(options, args);
     return runLinkCommand(options, command, args);
 }

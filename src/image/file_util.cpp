@@ -5,6 +5,7 @@
 #include <cstring>
 #include <chrono>
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -366,4 +367,78 @@ bool copyFileReplacing(const fs::path& source, const fs::path& target, std::stri
     });
     ::close(in);
     return ok;
+}
+
+ReplacingFile::ReplacingFile(const fs::path& target) : target_(target)
+{
+    // Received files include the work file tmp.bin: a symlink under the name is replaced by
+    // the rename, never written through; a FIFO, device or folder is refused like the safe
+    // writer refuses it. An existing regular file keeps its permission bits.
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
+        if (int kind = kindError(info)) {
+            error_ = describeFileError("Cannot write", target, kind);
+            return;
+        }
+        mode_ = info.st_mode & 07777;
+    }
+    int errorNumber = 0;
+    int fd = createTemporaryBeside(target, temp_, errorNumber);
+    if (fd < 0) {
+        error_ = describeFileError("Cannot create", target, errorNumber);
+        return;
+    }
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) {
+        error_ = describeFileError("Cannot create", target, errno);
+        ::close(fd);
+        ::unlink(temp_.c_str());
+    }
+}
+
+ReplacingFile::~ReplacingFile()
+{
+    discard();
+}
+
+void ReplacingFile::discard()
+{
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+        ::unlink(temp_.c_str());
+    }
+}
+
+bool ReplacingFile::write(const uint8_t* data, std::size_t size)
+{
+    if (!ok())
+        return false;
+    if (std::fwrite(data, 1, size, file_) != size) {
+        error_ = describeFileError("Cannot write", target_, errno);
+        return false;
+    }
+    return true;
+}
+
+bool ReplacingFile::commit()
+{
+    if (!ok())
+        return false;
+    int errorNumber = 0;
+    if (std::fflush(file_) != 0)
+        errorNumber = errno;
+    if (errorNumber == 0 && mode_ != 0 && ::fchmod(::fileno(file_), mode_) != 0)
+        errorNumber = errno;
+    std::FILE* f = std::exchange(file_, nullptr);
+    if (std::fclose(f) != 0 && errorNumber == 0)
+        errorNumber = errno;
+    if (errorNumber == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0)
+        errorNumber = errno;
+    if (errorNumber != 0) {
+        ::unlink(temp_.c_str());
+        error_ = describeFileError("Cannot write", target_, errorNumber);
+        return false;
+    }
+    return true;
 }
