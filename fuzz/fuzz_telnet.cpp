@@ -2,8 +2,8 @@
 // Text path: any text with negotiation (DO/WILL/DONT/WONT, subnegotiation, two-byte commands)
 // mixed in and 255 doubled, cut into any pieces, decodes to the text, and the refusals answer
 // exactly the DO and WILL requests in order.
-// Block path: a block escaped by encodeTelnetFrame and received by the socket layer's block
-// receive gives the block back byte for byte.
+// Block path: a block (starting with SOH) escaped by encodeTelnetFrame and received by the
+// socket layer's block receive gives the block back byte for byte.
 //
 // Input: byte 0 and 1 seed the mixing and the cuts; the rest is the text (and the block).
 #include "../tests/link/fake_link.h"
@@ -73,6 +73,8 @@ void blockRoundTrip(const std::string& bytes)
     if (last < 0)
         return;
     std::vector<uint8_t> block(bytes.begin(), bytes.begin() + last + 1);
+    // A block starts with SOH; any other first byte (EOT, CAN) is returned on its own.
+    block[0] = 0x01;
     std::vector<uint8_t> frame;
     try {
         frame = encodeTelnetFrame(block.data(), last);
