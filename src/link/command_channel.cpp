@@ -125,8 +125,12 @@ std::string CommandChannel::fncLanTransact(const std::string& command)
     std::string received;
     for (;;) {
         received += takeTelnetText(sockets_.fncSockReceiveText(Pump::NonInput));
-        if (auto reply = cappedReply(received, terminator))
+        if (auto reply = cappedReply(received, terminator)) {
+            // What followed the reply is dropped, so a command cut there must not swallow
+            // the start of the next exchange.
+            telnet_.reset();
             return *reply;
+        }
         if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected)
             return {};
     }
