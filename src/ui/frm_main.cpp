@@ -138,8 +138,9 @@ void frmMain::buildMenus() {
     separator(file, "mnuSeparate4");
     QMenu* conv = submenu(file, "mnuBinBmpConv2");
     conv->setTitle(QStringLiteral("BinBmpConv"));
-    entry(conv, "mnuEachConv2", placeholder("mnuEachConv2"));
-    entry(conv, "mnuAllConv2", placeholder("mnuAllConv2"));
+    // The batch conversions are enabled by the code that connects them.
+    entry(conv, "mnuEachConv2", placeholder("mnuEachConv2"))->setEnabled(false);
+    entry(conv, "mnuAllConv2", placeholder("mnuAllConv2"))->setEnabled(false);
     separator(file, "mnuSeparate1");
     QAction* quit = entry(file, "mnuQuit", QStringLiteral("Quit"));
     connect(quit, &QAction::triggered, this, &frmMain::exitRequested);
