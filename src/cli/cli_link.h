@@ -29,6 +29,10 @@ public:
     // TCP: connects now unless connected, waiting up to 6000 ms; false (the socket's reason
     // printed) when it does not.
     bool connectNow();
+    // A serial device that went away during a wait: prints its status line, which names the
+    // device and the system's reason ("COM1 /dev/ttyUSB0: ..."), as the windows show it.
+    // Clear log.last before the exchange.
+    void reportLostDevice() const;
 
     AppState state;
     StderrPrompter prompter;

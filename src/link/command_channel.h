@@ -10,6 +10,7 @@
 #include "serial_port.h"
 #include "socket_layer.h"
 #include "status_log.h"
+#include "telnet_text.h"
 
 #include <functional>
 #include <string>
@@ -57,6 +58,8 @@ public:
 private:
     void log(const std::string& line);
     void endLostSerialLink();
+    // The text of what arrived on the LAN link, negotiation refused and removed.
+    std::string takeTelnetText(const std::string& arrived);
 
     AppState& state_;
     Messenger& messages_;
@@ -66,4 +69,5 @@ private:
     StatusLog* log_ = nullptr;
     std::function<std::string(int)> resolver_;
     LinkNotifier notifier_;
+    TelnetTextFilter telnet_;
 };
