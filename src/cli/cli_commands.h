@@ -27,6 +27,12 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
 int runLinkCommand(const CliOptions& options, const std::string& command,
                    const std::vector<std::string>& args);
 
+// The backup commands: bank|group save|load N FILE, system save|load FILE, backup DIR,
+// restore DIR (backup_command.cpp).
+bool isBackupCommand(const std::string& command, const std::vector<std::string>& args);
+int runBackupCommand(const CliOptions& options, const std::string& command,
+                     const std::vector<std::string>& args);
+
 // `xmodem recv|send FILE`: one bare XMODEM transfer on the link (xmodem_command.cpp).
 int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& args);
 

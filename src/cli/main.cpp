@@ -18,6 +18,12 @@ void printUsage()
         "  send TEXT                       send one command line, print the reply\n"
         "  capture                         capture an image on the controller\n"
         "  bank select N | group select N  switch the active bank or bank group\n"
+        "  bank save|load N FILE           save bank N (0..31) into FILE, or load FILE into it\n"
+        "  group save|load N FILE          the same for bank group N\n"
+        "  system save|load FILE           the same for the system data\n"
+        "  backup DIR                      save every bank, bank group and the system data into DIR\n"
+        "                                  (BANK/, BANKGRP/, SYSTEM/ and MANIFEST.txt, written last)\n"
+        "  restore DIR                     check DIR against its manifest, then load it all back\n"
         "  measure once|inspect|start|stop run or stop a measurement\n"
         "  result                          print the judgement and the measured value\n"
         "  xmodem recv|send FILE           receive or send one file with XMODEM, no command first\n",
@@ -90,6 +96,8 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + i, argv + argc);
     if (command == "convert")
         return runConvertCommand(options, args);
+    if (isBackupCommand(command, args))
+        return runBackupCommand(options, command, args);
     if (command == "xmodem")
         return runXmodemCommand(options, args);
     return runLinkCommand(options, command, args);

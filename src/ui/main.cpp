@@ -1,8 +1,11 @@
 #include "app_icon.h"
+#include "bank_menus.h"
+#include "batch_menu.h"
 #include "frm_main.h"
 #include "link_controls.h"
 #include "message_box_prompter.h"
 #include "pln_application.h"
+#include "qt_file_dialogs.h"
 #include "termination_signals.h"
 
 #include "link/device_link.h"
@@ -33,6 +36,12 @@ int main(int argc, char* argv[]) {
     LinkControls link(&app.mainWindow(), app.state(), app.messenger());
     app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
     app.stopMeasurement = [&link] { link.stopMeasurementAtExit(); };
+
+    // The main window's common file dialog, and the System, Bank and Bank group menus.
+    QtFileDialogs fileDialogs(&app.mainWindow());
+    BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
+    BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
+    batch.attachMenu();
 
     if (!app.start()) {
         return 1;

@@ -1,0 +1,17 @@
+#include "transfer_steps.h"
+
+#include "xmodem/transfer_control.h"
+
+// The transfer control itself ends the controller's side of a transfer that the socket
+// time-out broke off (stop sequence) and reads away the closing line of a failed one, so
+// neither is repeated here: a second stop sequence or a second wait would only cost time.
+
+bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path)
+{
+    return TransferControl(ctx.link, ctx.view).fncReceiveFile(path);
+}
+
+bool sendFileStep(OperationContext& ctx, const std::filesystem::path& path)
+{
+    return TransferControl(ctx.link, ctx.view).fncSendFile(path);
+}

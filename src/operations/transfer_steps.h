@@ -1,0 +1,12 @@
+#pragma once
+// The transfer step of an operation (after its command was answered READY): fncReceiveFile or
+// fncSendFile on the operation's link and window. A socket time-out 40006 travels on to the
+// frame (Message 22) after the transfer control has stopped the controller's side of the
+// transfer and read away its closing line, so the next command gets its own reply.
+
+#include "operation_frame.h"
+
+#include <filesystem>
+
+bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path);
+bool sendFileStep(OperationContext& ctx, const std::filesystem::path& path);
