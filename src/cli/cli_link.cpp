@@ -32,6 +32,12 @@ bool CliLink::open()
     }
     if (options_.com)
         state.gComPort = int16_t(*options_.com);
+    if (options_.device.empty() && link->channel().deviceName(state.gComPort).empty()) {
+        std::fprintf(stderr,
+                     "plnctl: no serial port %d was found; name its device with PLNTOOL_COM%d=PATH or use --device PATH\n",
+                     int(state.gComPort), int(state.gComPort));
+        return false;
+    }
     if (!options_.device.empty()) {
         std::string device = options_.device;
         link->channel().setDeviceResolver([device](int) { return device; });
@@ -44,6 +50,12 @@ bool CliLink::open()
     }
     state.gLinkMode = 1;
     return true;
+}
+
+void CliLink::reportLostDevice() const
+{
+    if (log.last.rfind("COM", 0) == 0)
+        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
 }
 
 bool CliLink::connectNow()

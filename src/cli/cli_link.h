@@ -28,6 +28,10 @@ public:
     bool open();
     // TCP: connects now, waiting up to 6000 ms; false (reason printed) when it does not.
     bool connectNow();
+    // A serial device that went away during a wait: prints its status line, which names the
+    // device and the system's reason ("COM1 /dev/ttyUSB0: ..."), as the windows show it.
+    // Clear log.last before the exchange.
+    void reportLostDevice() const;
 
     AppState state;
     StderrPrompter prompter;

@@ -2,6 +2,8 @@
 //        [--delimiter CR|LF|CRLF] COMMAND ...
 #include "cli_commands.h"
 
+#include "app/com_settings.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -65,12 +67,19 @@ int main(int argc, char** argv)
                 return kExitUsage;
             }
             options.com = int(n);
-        } else if (arg == "--device") {
-            options.device = v;
+        } else if (arg == "--device" || arg == "--host") {
+            // An empty value would silently fall back to Setting.ini's serial port.
+            if (*v == '\0') {
+                std::fprintf(stderr, "plnctl: %s needs a non-empty value\n", argv[i - 1]);
+                return kExitUsage;
+            }
+            (arg == "--device" ? options.device : options.host) = v;
         } else if (arg == "--settings") {
             options.deviceSettings = v;
-        } else if (arg == "--host") {
-            options.host = v;
+            if (ComSettingsCheck check = checkComSettings(v); !check.ok()) {
+                std::fprintf(stderr, "plnctl: --settings: %s\n", check.problem.c_str());
+                return kExitUsage;
+            }
         } else if (arg == "--delimiter") {
             options.delimiter = v;
             if (options.delimiter != "CR" && options.delimiter != "LF" && options.delimiter != "CRLF") {

@@ -9,6 +9,7 @@
 #include "serial_port.h"
 #include "socket_layer.h"
 #include "status_log.h"
+#include "telnet_text.h"
 
 #include <functional>
 #include <string>
@@ -54,6 +55,8 @@ public:
 private:
     void log(const std::string& line);
     void endLostSerialLink();
+    // The text of what arrived on the LAN link, negotiation refused and removed.
+    std::string takeTelnetText(const std::string& arrived);
 
     AppState& state_;
     Messenger& messages_;
@@ -62,4 +65,5 @@ private:
     SocketLayer& sockets_;
     StatusLog* log_ = nullptr;
     std::function<std::string(int)> resolver_;
+    TelnetTextFilter telnet_;
 };

@@ -47,6 +47,12 @@ bool PlnApplication::start() {
         terminate(1);
         return false;
     }
+    // Checked before the stale work files are deleted: they may be the other program's.
+    if (folderLock_.acquire(state_.tmpFolder()) == ProgramFolderLock::Result::InUse) {
+        messenger_.fncShowMessage("Message", kMsgAlreadyRunning);
+        terminate(1);
+        return false;
+    }
     useJapaneseFontFallback();
     fncApplyLabels(mainWindow_.get(), state_);
     fncDeleteTempFiles(state_);

@@ -4,6 +4,7 @@
 
 #include "app_state.h"
 #include "messages.h"
+#include "program_folder_lock.h"
 
 #include <QObject>
 
@@ -21,9 +22,10 @@ public:
                    QObject* parent = nullptr);
     ~PlnApplication() override;
 
-    // Working folders, settings, the main window's labels, stale temporary files, the serial
-    // port and the LAN terminator, in that order. False when a settings failure that could
-    // not be reported has ended the program (terminate has been called).
+    // Working folders, settings, the program folder's lock, the main window's labels, stale
+    // temporary files, the serial port and the LAN terminator, in that order. False when the
+    // program ended (terminate has been called): a settings failure that could not be
+    // reported, or another PLNTOOL on the same program folder (Message 280).
     bool start();
 
     // Saves the language, deletes the temporary files, stops a running continuous measurement
@@ -54,5 +56,9 @@ private:
     AppState state_;
     Messenger messenger_;
     std::unique_ptr<frmMain> mainWindow_;
+    ProgramFolderLock folderLock_;
     bool exiting_ = false;
 };
+
+// Shown when another PLNTOOL already works on the program folder; the program then ends.
+inline constexpr long kMsgAlreadyRunning = 280;

@@ -97,6 +97,27 @@ private slots:
         QCOMPARE(program.app.state().gLinkMode, int16_t(1));
     }
 
+    void aSecondProgramOnTheSameFolderIsToldAndEndsLeavingTheWorkFiles() {
+        TempFolder folder;
+        folder.write("Setting.ini", "[OPERATION]\r\nLanguage=English\r\n");
+        folder.write("MessageENG.ini", "[Message]\r\n280=Already running.@48\r\n");
+        auto first = std::make_unique<Program>(folder.path());
+        QVERIFY(first->app.start());
+        folder.write("TMP/tmp.bmp", "the first program's picture");
+        {
+            Program second(folder.path());
+            QVERIFY(!second.app.start());
+            QCOMPARE(second.exitStatus, std::optional<int>(1));
+            QCOMPARE(second.prompter.shown.size(), std::size_t(1));
+            QCOMPARE(second.prompter.shown[0].number, kMsgAlreadyRunning);
+        }
+        QCOMPARE(folder.read("TMP/tmp.bmp"), std::string("the first program's picture"));
+        // Once the first program has gone, the folder is free again.
+        first.reset();
+        Program third(folder.path());
+        QVERIFY(third.app.start());
+    }
+
     void staleTempFilesGoOthersStay() {
         TempFolder folder;
         fs::create_directories(folder / "TMP");
