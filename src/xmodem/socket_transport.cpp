@@ -50,6 +50,6 @@ int XmSocketTransport::fncXmCancel()
     xmPauseOneSecond(sockets_.clock(), sockets_.waiter());
     for (int i = 0; i < 10; ++i)
         sockets_.fncSockSendByte(kCAN);
-    sockets_.fncSockReceiveText();
+    cancelText_ = sockets_.fncSockReceiveText();
     return 0;
 }

@@ -7,6 +7,8 @@
 
 #include "link/socket_layer.h"
 
+#include <string>
+
 class XmSocketTransport : public XmTransport {
 public:
     explicit XmSocketTransport(SocketLayer& sockets) : sockets_(sockets) {}
@@ -19,8 +21,13 @@ public:
     void clearInput() override {}
     int fncXmCancel() override;
 
+    // The text the last stop sequence read after its CAN bytes (the controller's closing
+    // line may be in it).
+    const std::string& cancelText() const { return cancelText_; }
+
 private:
     SocketLayer& sockets_;
     SockBlock block_{};
     int next_ = 1;
+    std::string cancelText_;
 };
