@@ -30,7 +30,7 @@ int XmSocketTransport::receiveAnswer(int64_t)
     return b ? *b : -1;
 }
 
-int XmSocketTransport::sendControl(uint8_t b)
+int XmSocketTransport::sendControl(uint8_t b, bool)
 {
     sockets_.fncSockSendByte(b);
     return 0;

@@ -16,7 +16,7 @@ public:
     int receiveFirst(int packetSize, int64_t timeoutMs) override;
     int receiveRest(uint8_t* out, int n, int64_t timeoutMs) override;
     int receiveAnswer(int64_t timeoutMs) override;
-    int sendControl(uint8_t b) override;
+    int sendControl(uint8_t b, bool keepInput = false) override;
     int sendPacket(const uint8_t* packet, int size) override;
     void clearInput() override {}
     int fncXmCancel() override;
