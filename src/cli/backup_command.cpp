@@ -30,22 +30,6 @@ public:
     }
 };
 
-std::optional<int16_t> bankNumber(const std::string& text)
-{
-    char* end = nullptr;
-    long n = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || n < 0 || n > 31)
-        return std::nullopt;
-    return int16_t(n);
-}
-
-int usage(const std::string& what)
-{
-    std::fprintf(stderr, "plnctl: %s\n", what.c_str());
-    printUsage();
-    return kExitUsage;
-}
-
 // Everything a backup of all data holds, in the order it is saved and loaded: the banks, the
 // bank groups, then the system data (last, as it may change how the controller talks).
 std::vector<BackupTarget> allTargets()
@@ -174,19 +158,19 @@ int runBackupCommand(const CliOptions& options, const std::string& command, cons
 {
     if (command == "backup" || command == "restore") {
         if (args.size() != 1)
-            return usage(command + " takes one folder");
+            return usageError(command + " takes one folder");
         return command == "backup" ? backupAll(options, args[0]) : restoreAll(options, args[0]);
     }
     BackupTarget target = BackupTarget::system();
     size_t fileArg = 1;
     if (command != "system") {
-        auto n = args.size() == 3 ? bankNumber(args[1]) : std::nullopt;
+        auto n = args.size() == 3 ? bankNumberArgument(args[1]) : std::nullopt;
         if (!n)
-            return usage(command + " " + (args.empty() ? "save" : args[0]) + " takes a number from 0 to 31 and a file");
+            return usageError(command + " " + (args.empty() ? "save" : args[0]) + " takes a number from 0 to 31 and a file");
         target = {command == "bank" ? BackupTarget::Kind::Bank : BackupTarget::Kind::BankGroup, *n};
         fileArg = 2;
     } else if (args.size() != 2 || (args[0] != "save" && args[0] != "load")) {
-        return usage("system takes save or load and a file");
+        return usageError("system takes save or load and a file");
     }
     BackupSession session(options);
     if (!session.ok())

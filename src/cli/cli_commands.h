@@ -2,6 +2,7 @@
 // plnctl: the command-line front end. main.cpp parses the global options and hands the
 // command to the function that owns it.
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -41,3 +42,9 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
 
 // Prints the usage text (to stderr after a usage error, to stdout for --help).
 void printUsage(std::FILE* to = stderr);
+
+// A bank or bank group number from the command line (0 to 31), or nullopt (cli_arguments.cpp).
+std::optional<int16_t> bankNumberArgument(const std::string& text);
+
+// Reports a usage error on stderr with the usage text after it; returns kExitUsage.
+int usageError(const std::string& what);

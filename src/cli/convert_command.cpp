@@ -137,12 +137,9 @@ struct Converter {
 int runConvertCommand(const CliOptions& options, const std::vector<std::string>& args)
 {
     ConvertOptions convertOptions;
-    std::string usageError;
-    if (!parseConvertOptions(args, convertOptions, usageError)) {
-        std::fprintf(stderr, "plnctl: convert: %s\n", usageError.c_str());
-        printUsage();
-        return kExitUsage;
-    }
+    std::string problem;
+    if (!parseConvertOptions(args, convertOptions, problem))
+        return usageError("convert: " + problem);
     // The program folder's TMP belongs to PLNTOOL (and to any other plnctl run): this run's
     // work files live in a folder of its own.
     PrivateWorkFolder work;

@@ -12,22 +12,6 @@
 
 namespace {
 
-std::optional<int> bankNumber(const std::string& text)
-{
-    char* end = nullptr;
-    long n = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || n < 0 || n > 31)
-        return std::nullopt;
-    return int(n);
-}
-
-int usage(const char* what)
-{
-    std::fprintf(stderr, "plnctl: %s\n", what);
-    printUsage();
-    return kExitUsage;
-}
-
 // The controller command for the command line, or nullopt (usage error, already printed).
 struct Plan {
     std::string command;
@@ -40,7 +24,7 @@ std::optional<Plan> planFor(const std::string& command, const std::vector<std::s
 {
     if (command == "send") {
         if (args.empty())
-            return usage("send needs the command text"), std::nullopt;
+            return usageError("send needs the command text"), std::nullopt;
         std::string text;
         for (const auto& a : args)
             text += (text.empty() ? "" : " ") + a;
@@ -49,9 +33,9 @@ std::optional<Plan> planFor(const std::string& command, const std::vector<std::s
     if (command == "capture" && args.empty())
         return Plan{"CAPTURE", "OK"};
     if ((command == "bank" || command == "group")) {
-        auto n = args.size() == 2 && args[0] == "select" ? bankNumber(args[1]) : std::nullopt;
+        auto n = args.size() == 2 && args[0] == "select" ? bankNumberArgument(args[1]) : std::nullopt;
         if (!n)
-            return usage((command + " select takes a number from 0 to 31").c_str()), std::nullopt;
+            return usageError(command + " select takes a number from 0 to 31"), std::nullopt;
         return Plan{(command == "bank" ? "BANK " : "BG ") + std::to_string(*n), "OK"};
     }
     if (command == "measure" && args.size() == 1) {
@@ -63,12 +47,12 @@ std::optional<Plan> planFor(const std::string& command, const std::vector<std::s
             return Plan{"M /C", "OK"};
         if (args[0] == "stop")
             return Plan{"M /E"};
-        return usage("measure takes once, inspect, start or stop"), std::nullopt;
+        return usageError("measure takes once, inspect, start or stop"), std::nullopt;
     }
     if (command == "result" && args.empty())
         return Plan{"DATAGET 2 0", "", false, true};
     if (command == "capture" || command == "measure" || command == "result")
-        return usage(("wrong arguments for " + command).c_str()), std::nullopt;
+        return usageError("wrong arguments for " + command), std::nullopt;
     std::fprintf(stderr, "plnctl: unknown command %s\n", command.c_str());
     printUsage();
     return std::nullopt;

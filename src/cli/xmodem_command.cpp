@@ -28,11 +28,8 @@ const char* reasonFor(int status)
 
 int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& args)
 {
-    if (args.size() != 2 || (args[0] != "recv" && args[0] != "send")) {
-        std::fprintf(stderr, "plnctl: xmodem takes recv FILE or send FILE\n");
-        printUsage();
-        return kExitUsage;
-    }
+    if (args.size() != 2 || (args[0] != "recv" && args[0] != "send"))
+        return usageError("xmodem takes recv FILE or send FILE");
     const bool receiving = args[0] == "recv";
     const std::filesystem::path file = args[1];
 
