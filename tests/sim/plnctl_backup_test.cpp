@@ -1,7 +1,6 @@
 // plnctl's backup commands against the simulator: single saves and loads, the backup of all
 // data and its restore, a manifest that does not match, and Ctrl+C during a transfer.
-#include "child_process.h"
-#include "link_fixture.h"
+#include "plnctl_fixture.h"
 #include "sim_process.h"
 
 #include <gtest/gtest.h>
@@ -20,21 +19,9 @@ std::string readFile(const fs::path& p)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class PlnctlBackup : public ::testing::Test {
+class PlnctlBackup : public PlnctlFixture {
 protected:
-    PlnctlBackup()
-    {
-        writeTestMessages(folder);
-        writeTestSettings(folder);
-    }
-    ChildResult run(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--program-folder", folder.path().string()});
-        return runChild(PLNCTL_PATH, args);
-    }
     static std::string host(const SimProcess& sim) { return "127.0.0.1:" + std::to_string(sim.tcpPort); }
-
-    TempFolder folder;
 };
 
 TEST_F(PlnctlBackup, SaveAndLoadOverThePseudoTerminal)

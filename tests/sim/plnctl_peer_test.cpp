@@ -1,8 +1,7 @@
 // plnctl against peers that misbehave: a telnet server that negotiates, replies holding NUL
 // and control bytes, a flood without a line end, a serial device that vanishes mid-wait, and
 // command lines that name no usable link.
-#include "child_process.h"
-#include "link_fixture.h"
+#include "plnctl_fixture.h"
 #include "reply_output.h"
 
 #include <gtest/gtest.h>
@@ -79,20 +78,7 @@ void sendAll(int fd, const std::string& bytes)
     }
 }
 
-class PlnctlPeer : public ::testing::Test {
-protected:
-    PlnctlPeer()
-    {
-        writeTestMessages(folder);
-        writeTestSettings(folder);
-    }
-    ChildResult run(std::vector<std::string> args, const std::vector<std::string>& env = {})
-    {
-        args.insert(args.begin(), {"--program-folder", folder.path().string()});
-        return runChild(PLNCTL_PATH, args, env);
-    }
-    TempFolder folder;
-};
+class PlnctlPeer : public PlnctlFixture {};
 
 } // namespace
 

@@ -1,26 +1,12 @@
 // plnctl against the simulator: replies, exit codes, messages on stderr, an idle wait.
-#include "child_process.h"
-#include "link_fixture.h"
+#include "plnctl_fixture.h"
 #include "sim_process.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class Plnctl : public ::testing::Test {
-protected:
-    Plnctl()
-    {
-        writeTestMessages(folder);
-        writeTestSettings(folder);
-    }
-    ChildResult run(std::vector<std::string> args, const std::vector<std::string>& env = {})
-    {
-        args.insert(args.begin(), {"--program-folder", folder.path().string()});
-        return runChild(PLNCTL_PATH, args, env);
-    }
-    TempFolder folder;
-};
+class Plnctl : public PlnctlFixture {};
 
 } // namespace
 
