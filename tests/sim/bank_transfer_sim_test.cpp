@@ -1,9 +1,9 @@
 // Banks, bank groups and system data against plnsim over loopback TCP and its pseudo-terminal:
 // round trips, and every fault the simulator can make, with the operations as the menus run
 // them (the window replaced by a recording view).
-#include "link_fixture.h"
 #include "recording_operation_view.h"
 #include "scripted_file_dialogs.h"
+#include "sim_link_fixture.h"
 #include "sim_process.h"
 
 #include "operations/bank_operations.h"
@@ -44,18 +44,9 @@ std::string padded(std::string s)
 
 enum class Wire { Tcp, Pty };
 
-class BankSim : public ::testing::Test {
+class BankSim : public SimLinkFixture {
 protected:
-    BankSim()
-    {
-        writeBankMessages(folder);
-        state.programFolder = folder.path();
-        state.gLanguage = 1;
-        state.gComPort = 1;
-        state.gComSettings = "38400,N,8,1";
-        state.gComDelimiter = "\r";
-        state.gLanDelimiter = "\r";
-    }
+    BankSim() { writeBankMessages(folder); }
 
     // Starts plnsim with extra flags and points the link at it.
     void start(Wire wire, std::vector<std::string> flags = {})
@@ -69,9 +60,7 @@ protected:
             const std::string device = (folder / "com1").string();
             flags.insert(flags.begin(), {"--pty", device});
             sim.emplace(flags);
-            link.channel().setDeviceResolver([device](int) { return device; });
-            ASSERT_EQ(link.channel().fncOpenComPort(), 0);
-            state.gLinkMode = 1;
+            useSerial(device);
         }
     }
 
@@ -87,23 +76,11 @@ protected:
     }
     static int16_t mode(const BackupTarget& t) { return t.kind == BackupTarget::Kind::Bank ? 0 : 1; }
 
-    std::vector<long> boxes() const
-    {
-        std::vector<long> n;
-        for (const auto& b : prompter.shown)
-            n.push_back(b.number);
-        return n;
-    }
     size_t filesIn(const char* sub) const
     {
         return size_t(std::distance(fs::directory_iterator(folder / sub), {}));
     }
 
-    TempFolder folder;
-    AppState state;
-    RecordingPrompter prompter;
-    Messenger messenger{state, prompter};
-    DeviceLink link{state, messenger};
     RecordingOperationView view;
     ScriptedFileDialogs dialogs;
     OperationContext ctx{link, view, dialogs};

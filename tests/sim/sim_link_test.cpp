@@ -1,6 +1,6 @@
 // The real link (QSerialPort on a pseudo-terminal, QTcpSocket on loopback) against plnsim.
-#include "link_fixture.h"
 #include "processor_time.h"
+#include "sim_link_fixture.h"
 #include "sim_process.h"
 
 #include "link/device_link.h"
@@ -24,33 +24,8 @@ const Expect kCommandSet[] = {
     {"BANK 32", "ER", {24}},      {"IMGSAVE 0 100", "ER", {24}},  {"HELLO", "ER", {24}},
 };
 
-class SimLink : public ::testing::Test {
+class SimLink : public SimLinkFixture {
 protected:
-    SimLink()
-    {
-        prepareTestState(state, folder);
-        link.setStatusLogs(&log, nullptr);
-    }
-    std::vector<long> boxes()
-    {
-        std::vector<long> n;
-        for (const auto& b : prompter.shown)
-            n.push_back(b.number);
-        prompter.shown.clear();
-        return n;
-    }
-    void useSerial(const std::string& device)
-    {
-        link.channel().setDeviceResolver([device](int) { return device; });
-        ASSERT_EQ(link.channel().fncOpenComPort(), 0) << (log.lines.empty() ? "" : log.lines.back());
-        state.gLinkMode = 1;
-    }
-    void useLan(int port)
-    {
-        link.socket().setRemote("127.0.0.1", uint16_t(port));
-        link.socket().connectToRemote();
-        state.gLinkMode = 2;
-    }
     // The program sitting idle between two clicks: events run, nothing else happens.
     static void idle(int ms)
     {
@@ -68,13 +43,6 @@ protected:
         EXPECT_TRUE(judgement == "0" || judgement == "-1" || judgement == "-2") << judgement;
         EXPECT_FALSE(link.fncSendCommand("DATAGET 2 1").empty());
     }
-
-    TempFolder folder;
-    AppState state;
-    RecordingPrompter prompter;
-    Messenger messenger{state, prompter};
-    RecordingStatusLog log;
-    DeviceLink link{state, messenger};
 };
 
 } // namespace

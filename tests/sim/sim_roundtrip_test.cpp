@@ -1,7 +1,7 @@
 // The tool's transfer control against plnsim over loopback TCP and a pseudo-terminal: two
 // independent XMODEM implementations checking each other.
 #include "controller_data.h"
-#include "link_fixture.h"
+#include "sim_link_fixture.h"
 #include "sim_process.h"
 #include "test_picture.h"
 
@@ -26,34 +26,12 @@ struct NoReporter : ImageReporter {
     std::string errors;
 };
 
-class SimRoundTrip : public ::testing::Test {
+class SimRoundTrip : public SimLinkFixture {
 protected:
     SimRoundTrip()
     {
-        prepareTestState(state, folder);
         folder.write("MessageENG.ini", "[Message]\r\n21=No link.@48\r\n22=No valid reply.@16\r\n"
                                        "23=Timed out.@16\r\n24=ER.@48\r\n[Label]\r\n4=Received\r\n5=bytes\r\n");
-        link.setStatusLogs(&log, nullptr);
-    }
-    void useSerial(const std::string& device)
-    {
-        link.channel().setDeviceResolver([device](int) { return device; });
-        ASSERT_EQ(link.channel().fncOpenComPort(), 0);
-        state.gLinkMode = 1;
-    }
-    void useLan(int port)
-    {
-        link.socket().setRemote("127.0.0.1", uint16_t(port));
-        link.socket().connectToRemote();
-        state.gLinkMode = 2;
-    }
-    std::vector<long> boxes()
-    {
-        std::vector<long> n;
-        for (const auto& b : prompter.shown)
-            n.push_back(b.number);
-        prompter.shown.clear();
-        return n;
     }
     // Loads a bank and saves it again; then downloads image 7 and reads it as the tool does.
     void loadSaveAndDownload()
@@ -85,12 +63,6 @@ protected:
         EXPECT_EQ(boxes(), std::vector<long>{});
     }
 
-    TempFolder folder;
-    AppState state;
-    RecordingPrompter prompter;
-    Messenger messenger{state, prompter};
-    RecordingStatusLog log;
-    DeviceLink link{state, messenger};
     PlainTransferView view;
     TransferControl control{link, view};
 };
