@@ -1,5 +1,6 @@
 // Our receiver and sender against the independent XMODEM programs of lrzsz (sx, rx) across a
 // pseudo-terminal that socat makes, on the real QSerialPort-based port.
+#include "memory_sink.h"
 #include "recording_prompter.h"
 #include "socat_peer.h"
 #include "temp_folder.h"
@@ -25,16 +26,6 @@
 #include <thread>
 
 namespace {
-
-class StringSink : public XmBlockSink {
-public:
-    std::string data;
-    bool write(const uint8_t* d, std::size_t n) override
-    {
-        data.append(reinterpret_cast<const char*>(d), n);
-        return true;
-    }
-};
 
 std::string fileOf(size_t n)
 {
@@ -93,7 +84,7 @@ TEST_P(LrzszInterop, OurReceiverTakesWhatSxSends)
     // sx sets its terminal up before it listens; a start request sent earlier would be lost.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_TRUE(openPort());
-    StringSink sink;
+    MemorySink sink;
     XmReceiveContext context{transport, sink, nullptr, "", ""};
     // The checksum variant starts with NAK, which makes sx send checksum packets.
     int status = c.crc ? fncXmReceive(context) : fncXmReceiveSum(context);

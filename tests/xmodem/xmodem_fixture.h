@@ -4,6 +4,7 @@
 // queue: silence, unless `defaultReply` says otherwise).
 
 #include "link_fixture.h"
+#include "memory_sink.h"
 
 #include "xmodem/serial_transport.h"
 #include "xmodem/xm_protocol.h"
@@ -43,16 +44,6 @@ inline std::string sumPacket(int block, const std::string& data)
     std::string p = bytes({kSOH, block & 0xFF, 255 - (block & 0xFF)}) + data;
     return p + char(xmChecksum(reinterpret_cast<const uint8_t*>(data.data()), 128));
 }
-
-class MemorySink : public XmBlockSink {
-public:
-    std::string data;
-    bool write(const uint8_t* d, std::size_t n) override
-    {
-        data.append(reinterpret_cast<const char*>(d), n);
-        return true;
-    }
-};
 
 // Keeps every progress value and caption it was given.
 class RecordingView : public PlainTransferView {
