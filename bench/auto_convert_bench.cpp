@@ -3,11 +3,11 @@
 // run. Counters: files per second of each, their ratio, and the longest time between two
 // pumps (how long a Stop press can wait before the run sees it).
 #include "frm_wait.h"
-#include "image/pln_file.h"
 #include "link/qt_waiter.h"
 #include "link/steady_clock.h"
 #include "messages.h"
 #include "operations/auto_convert.h"
+#include "raw_files.h"
 
 #include <benchmark/benchmark.h>
 
@@ -79,30 +79,14 @@ void autoConvertAgainstPlnctl(benchmark::State& state)
     const fs::path root = pattern;
     fs::create_directories(root / "in");
     fs::create_directories(root / "prog" / "TMP");
-    PlnHeader h;
-    h.prefix = {0, 0, 0, 0xBA, 1, 0, 0};
-    h.width = 608;
-    h.height = 464;
-    h.aux2 = 464;
-    const auto header = h.toBytes();
-    std::mt19937 gen(1);
-    std::vector<char> pixels(608 * 464);
     AppState app;
     app.programFolder = root / "prog";
     app.gLanguage = 1;
     std::string command = std::string("'") + PLNCTL_PATH + "' --program-folder '" + (root / "prog").string() + "' convert";
     std::vector<std::string> names, paths;
-    for (int i = 0; i < kFiles; ++i) {
-        for (auto& p : pixels)
-            p = char(gen());
-        const std::string name = "img" + std::to_string(i) + ".BYR";
-        const fs::path file = root / "in" / name;
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(header.data()), header.size());
-        out.write(pixels.data(), std::streamsize(pixels.size()));
-        out.write("\0\0\0\0", 4);
+    for (const fs::path& file : writeRawFiles(root / "in", kFiles)) {
         command += " '" + file.string() + "'";
-        names.push_back(name);
+        names.push_back(file.filename().string());
         paths.push_back(file.string());
     }
     SilentPrompter prompter;

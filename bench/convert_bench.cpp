@@ -1,5 +1,5 @@
 // plnctl convert -d of 1000 raw 608 x 464 files: files per second (items per second).
-#include "image/pln_file.h"
+#include "raw_files.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,25 +43,9 @@ void plnctlConvertFolder(benchmark::State& state)
     const double cpuBefore = childProcessorSeconds();
     const fs::path root = makeFolder();
     fs::create_directories(root / "in");
-    PlnHeader h;
-    h.prefix = {0, 0, 0, 0xBA, 1, 0, 0};
-    h.width = 608;
-    h.height = 464;
-    h.aux2 = 464;
-    const auto header = h.toBytes();
-    std::mt19937 gen(1);
-    std::vector<char> pixels(608 * 464);
     std::string command = std::string("'") + PLNCTL_PATH + "' --program-folder '" + (root / "prog").string() + "' convert";
-    for (int i = 0; i < kFiles; ++i) {
-        for (auto& p : pixels)
-            p = char(gen());
-        const fs::path file = root / "in" / ("img" + std::to_string(i) + ".BYR");
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(header.data()), header.size());
-        out.write(pixels.data(), std::streamsize(pixels.size()));
-        out.write("\0\0\0\0", 4);
+    for (const fs::path& file : writeRawFiles(root / "in", kFiles))
         command += " '" + file.string() + "'";
-    }
     // Fresh runs each write into a folder of their own; replacing runs into one folder.
     int run = 0;
     auto commandFor = [&](int n) { return command + " -d '" + (root / ("out" + std::to_string(n))).string() + "'"; };
