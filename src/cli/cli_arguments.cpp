@@ -3,13 +3,19 @@
 
 #include <cstdlib>
 
-std::optional<int16_t> bankNumberArgument(const std::string& text)
+std::optional<long> integerArgument(const std::string& text, long lowest, long highest)
 {
     char* end = nullptr;
     long n = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || n < 0 || n > 31)
+    if (text.empty() || *end != '\0' || n < lowest || n > highest)
         return std::nullopt;
-    return int16_t(n);
+    return n;
+}
+
+std::optional<int16_t> bankNumberArgument(const std::string& text)
+{
+    auto n = integerArgument(text, 0, 31);
+    return n ? std::optional<int16_t>(int16_t(*n)) : std::nullopt;
 }
 
 int usageError(const std::string& what)

@@ -43,6 +43,9 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
 // Prints the usage text (to stderr after a usage error, to stdout for --help).
 void printUsage(std::FILE* to = stderr);
 
+// A whole decimal number from lowest to highest, or nullopt (cli_arguments.cpp).
+std::optional<long> integerArgument(const std::string& text, long lowest, long highest);
+
 // A bank or bank group number from the command line (0 to 31), or nullopt (cli_arguments.cpp).
 std::optional<int16_t> bankNumberArgument(const std::string& text);
 

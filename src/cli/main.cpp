@@ -82,13 +82,12 @@ int main(int argc, char** argv)
             options.programFolder = v;
             options.textFolder = v;
         } else if (arg == "--com") {
-            char* end = nullptr;
-            long n = std::strtol(v, &end, 10);
-            if (*v == '\0' || *end != '\0' || n < 1 || n > 16) {
+            auto n = integerArgument(v, 1, 16);
+            if (!n) {
                 std::fprintf(stderr, "plnctl: --com takes a port number from 1 to 16\n");
                 return kExitUsage;
             }
-            options.com = int(n);
+            options.com = int(*n);
         } else if (arg == "--device" || arg == "--host") {
             // An empty value would silently fall back to Setting.ini's serial port.
             if (*v == '\0') {
