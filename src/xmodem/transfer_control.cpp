@@ -9,8 +9,7 @@
 #include "link/link_error.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <vector>
+#include <span>
 
 namespace {
 
@@ -18,7 +17,7 @@ constexpr int64_t kClosingReplyMs = 5000;
 constexpr long kMsgTransferFailed = 22;
 constexpr long kMsgTransferTimeout = 23;
 // Far more than any image or backup the controller holds; a bigger "file" is a mistake.
-constexpr long long kMaxSendBytes = 64LL << 20;
+constexpr std::size_t kMaxSendBytes = std::size_t(64) << 20;
 
 class FileSink : public XmBlockSink {
 public:
@@ -30,31 +29,15 @@ private:
 };
 
 // The whole file to send, or nullopt with the reason.
-std::optional<std::vector<uint8_t>> readFileToSend(const std::filesystem::path& path, std::string& error)
+std::optional<std::string> readFileToSend(const std::filesystem::path& path, std::string& error)
 {
+    std::string bytes;
     int errorNumber = 0;
-    FilePtr f = openForReading(path, errorNumber);
-    if (!f) {
-        error = describeFileError("Cannot open", path, errorNumber);
-        return std::nullopt;
-    }
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    for (;;) {
-        std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
-        bytes.insert(bytes.end(), chunk, chunk + n);
-        if ((long long)bytes.size() > kMaxSendBytes) {
-            error = "The file " + path.string() + " is too large to send.";
-            return std::nullopt;
-        }
-        if (n < sizeof chunk) {
-            if (std::ferror(f.get())) {
-                error = describeFileError("Cannot read", path, errno);
-                return std::nullopt;
-            }
-            return bytes;
-        }
-    }
+    if (readWholeFile(path, bytes, kMaxSendBytes, errorNumber))
+        return bytes;
+    error = errorNumber == EFBIG ? "The file " + path.string() + " is too large to send."
+                                 : describeFileError("Cannot open", path, errorNumber);
+    return std::nullopt;
 }
 
 } // namespace
@@ -271,7 +254,7 @@ bool TransferControl::fncSendFile(const std::filesystem::path& path)
         d.view.setProgressValue(0);
         auto link = d.transport();
         try {
-            d.status = fncXmSend(*link, *bytes, &d.view);
+            d.status = fncXmSend(*link, std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), &d.view);
         } catch (const LinkError&) {
             if (d.lan())
                 d.endAbandonedTransfer();
