@@ -65,16 +65,7 @@ public:
         dialogs_.path = file;
         OperationContext ctx{*cli_.link, view_, dialogs_};
         const int boxesBefore = cli_.prompter.shown;
-        bool ok = false;
-        switch (target.kind) {
-        case BackupTarget::Kind::System:
-            ok = save ? fncSystemSave(ctx) : fncSystemLoad(ctx);
-            break;
-        default: {
-            const int16_t mode = target.kind == BackupTarget::Kind::Bank ? 0 : 1;
-            ok = save ? fncBankSave(ctx, mode, target.number) : fucBankLoad(ctx, mode, target.number);
-        }
-        }
+        const bool ok = save ? saveBackup(ctx, target) : loadBackup(ctx, target);
         if (!ok) {
             if (interrupted())
                 std::fprintf(stderr, "plnctl: stopped; %s is as it was\n", file.string().c_str());

@@ -201,3 +201,17 @@ bool fncSystemLoad(OperationContext& ctx)
 {
     return loadWithDialog(ctx, BackupTarget::system());
 }
+
+bool saveBackup(OperationContext& ctx, const BackupTarget& target)
+{
+    if (target.kind == BackupTarget::Kind::System)
+        return fncSystemSave(ctx);
+    return fncBankSave(ctx, target.kind == BackupTarget::Kind::Bank ? 0 : 1, target.number);
+}
+
+bool loadBackup(OperationContext& ctx, const BackupTarget& target)
+{
+    if (target.kind == BackupTarget::Kind::System)
+        return fncSystemLoad(ctx);
+    return fucBankLoad(ctx, target.kind == BackupTarget::Kind::Bank ? 0 : 1, target.number);
+}

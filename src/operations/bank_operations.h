@@ -43,3 +43,7 @@ bool fncSystemSave(OperationContext& ctx);
 // Message 22, both before anything is sent.
 bool fucBankLoad(OperationContext& ctx, int16_t mode, int16_t n);
 bool fncSystemLoad(OperationContext& ctx);
+
+// The save or load of any target, each by its own function above (plnctl's backup of all data).
+bool saveBackup(OperationContext& ctx, const BackupTarget& target);
+bool loadBackup(OperationContext& ctx, const BackupTarget& target);

@@ -67,14 +67,13 @@ protected:
     bool save(const BackupTarget& t, const fs::path& file)
     {
         dialogs.choose(file);
-        return t.kind == BackupTarget::Kind::System ? fncSystemSave(ctx) : fncBankSave(ctx, mode(t), t.number);
+        return saveBackup(ctx, t);
     }
     bool load(const BackupTarget& t, const fs::path& file)
     {
         dialogs.choose(file);
-        return t.kind == BackupTarget::Kind::System ? fncSystemLoad(ctx) : fucBankLoad(ctx, mode(t), t.number);
+        return loadBackup(ctx, t);
     }
-    static int16_t mode(const BackupTarget& t) { return t.kind == BackupTarget::Kind::Bank ? 0 : 1; }
 
     size_t filesIn(const char* sub) const
     {
