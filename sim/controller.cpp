@@ -61,8 +61,9 @@ ControllerReply Controller::handle(const std::string& line, int64_t nowMs)
     if (cmd == "IMGSAVE" && w.size() == 3 && w[1] == "0" && number(w[2], -1, 99, &n))
         return ControllerReply{"READY", Transfer::ToTool, "IMG", n};
     if (cmd == "IMGINFO" && w.size() == 3 && w[1] == "0" && number(w[2], 0, 3, &n)) {
-        // Image type (1 Bayer colour) and the red, green and blue gains of the held image.
-        static const int info[4] = {1, 20, 0, 35};
+        // The held image's Bayer pattern (3: blue first, as its PLN files are laid out) and
+        // its red, green and blue gains.
+        static const int info[4] = {3, 20, 0, 35};
         return word(std::to_string(info[n]));
     }
     if (cmd == "IMGLOAD" && w.size() == 1)

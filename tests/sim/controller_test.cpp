@@ -13,7 +13,7 @@ TEST(SimController, AnswersEveryCommandWord)
         {"IMGSAVE 0 0", "READY", Transfer::ToTool},
         {"IMGSAVE 0 99", "READY", Transfer::ToTool},
         {"IMGSAVE 0 -1", "READY", Transfer::ToTool},
-        {"IMGINFO 0 0", "1", Transfer::None},
+        {"IMGINFO 0 0", "3", Transfer::None},
         {"IMGINFO 0 3", "35", Transfer::None},
         {"IMGLOAD", "OK", Transfer::FromTool},
         {"BANK 31", "OK", Transfer::None},
@@ -89,7 +89,8 @@ TEST(SimOptions, UsageErrorsSayWhatIsWrong)
 {
     struct Case { std::vector<std::string> args; std::string error; };
     const Case cases[] = {
-        {{"--help"}, "unknown option --help"},          // not "--help needs a value"
+        {{"--data"}, "--data needs a value"},
+        {{"--pty", "x", "--drop-after", "0"}, "--drop-after takes a number of bytes"},
         {{"--tcp"}, "--tcp needs a value"},
         {{"--tcp", "0", "--frobnicate", "1"}, "unknown option --frobnicate"},
         {{"--silent"}, "give --tcp, --pty or both"},
@@ -113,4 +114,10 @@ TEST(SimOptions, UsageErrorsSayWhatIsWrong)
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->tcpAddress, "::1");
     EXPECT_EQ(o->replyTerminator, "\r\n");
+    std::vector<std::string> help{"plnsim", "--help"};
+    argv.clear();
+    for (auto& a : help)
+        argv.push_back(a.data());
+    o = parseSimOptions(int(argv.size()), argv.data(), &error);
+    ASSERT_TRUE(o && o->help);
 }

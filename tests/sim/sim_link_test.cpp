@@ -16,12 +16,12 @@ namespace {
 
 struct Expect { const char* command; const char* reply; std::vector<long> boxes; };
 
-// The command set as the simulator answers it; file transfers are refused until XMODEM exists.
+// The command set as the simulator answers it (the transfers are tested with their XMODEM side).
 const Expect kCommandSet[] = {
-    {"CAPTURE", "OK", {}},        {"IMGINFO 0 0", "1", {}},     {"IMGINFO 0 3", "35", {}},
+    {"CAPTURE", "OK", {}},        {"IMGINFO 0 0", "3", {}},     {"IMGINFO 0 3", "35", {}},
     {"BANK 3", "OK", {}},         {"BG 31", "OK", {}},          {"M", "OK", {}},
     {"M /I", "OK", {}},           {"M /C", "OK", {}},           {"M /E", "OK", {}},
-    {"BANK 32", "ER", {24}},      {"IMGSAVE 0 5", "ER", {24}},  {"HELLO", "ER", {24}},
+    {"BANK 32", "ER", {24}},      {"IMGSAVE 0 100", "ER", {24}},  {"HELLO", "ER", {24}},
 };
 
 class SimLink : public ::testing::Test {
@@ -143,7 +143,7 @@ TEST_F(SimLink, NoLinkShowsMessage21AndSendsNothing)
 
 TEST_F(SimLink, LanReconnectsAfterTheSimulatorDropsTheConnection)
 {
-    SimProcess sim({"--tcp", "0", "--drop-after", "1"});
+    SimProcess sim({"--tcp", "0", "--drop-after-replies", "1"});
     useLan(sim.tcpPort);
     EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK");
     for (int i = 0; i < 3; ++i) {
