@@ -27,5 +27,8 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
 int runLinkCommand(const CliOptions& options, const std::string& command,
                    const std::vector<std::string>& args);
 
+// `image get N|live OUT`, `image put IN`: download and upload (image_command.cpp).
+int runImageCommand(const CliOptions& options, const std::vector<std::string>& args);
+
 // Prints the usage text to stderr.
 void printUsage();

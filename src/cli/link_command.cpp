@@ -1,7 +1,7 @@
 // plnctl's controller commands: send, capture, bank, group, measure, result. They run on the
 // same link code as the windows; message boxes become lines on stderr.
 #include "cli_commands.h"
-#include "stderr_prompter.h"
+#include "cli_link.h"
 
 #include "app/app_state.h"
 #include "app/messages.h"
@@ -16,13 +16,6 @@
 #include <optional>
 
 namespace {
-
-// Keeps the last status line: the reason a port did not open.
-class LastLineLog : public StatusLog {
-public:
-    std::string last;
-    void appendLine(const std::string& line) override { last = line; }
-};
 
 std::optional<int> bankNumber(const std::string& text)
 {
@@ -86,36 +79,6 @@ std::optional<Plan> planFor(const std::string& command, const std::vector<std::s
     return std::nullopt;
 }
 
-// Makes the link the options name; false (reason printed) when it cannot be made.
-bool makeLink(const CliOptions& options, AppState& state, DeviceLink& link, LastLineLog& log)
-{
-    if (!options.host.empty()) {
-        auto address = parseLanAddress(options.host);
-        if (!address) {
-            std::fprintf(stderr, "plnctl: bad address %s\n", options.host.c_str());
-            return false;
-        }
-        // The first exchange connects, as after a dropped link.
-        link.socket().setRemote(address->host, address->port);
-        state.gLinkMode = 2;
-        return true;
-    }
-    if (options.com)
-        state.gComPort = int16_t(*options.com);
-    if (!options.device.empty()) {
-        std::string device = options.device;
-        link.channel().setDeviceResolver([device](int) { return device; });
-        if (!options.deviceSettings.empty())
-            state.gComSettings = options.deviceSettings;
-    }
-    if (link.channel().fncOpenComPort() != 0) {
-        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
-        return false;
-    }
-    state.gLinkMode = 1;
-    return true;
-}
-
 } // namespace
 
 int runLinkCommand(const CliOptions& options, const std::string& command, const std::vector<std::string>& args)
@@ -124,23 +87,12 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
     if (!plan)
         return kExitUsage;
 
-    AppState state;
-    state.programFolder = options.programFolder;
-    StderrPrompter prompter;
-    Messenger messages(state, prompter);
-    if (!fncLoadSettings(state, messages))
+    CliLink cli;
+    if (!cli.open(options))
         return kExitFailed;
-    state.gLanDelimiter = kCR;
-    if (!options.delimiter.empty()) {
-        state.gComDelimiter = *terminatorFromName(options.delimiter);
-        state.gLanDelimiter = state.gComDelimiter;
-    }
-
-    DeviceLink link(state, messages);
-    LastLineLog log;
-    link.setStatusLogs(&log, nullptr);
-    if (!makeLink(options, state, link, log))
-        return kExitFailed;
+    DeviceLink& link = *cli.link;
+    Messenger& messages = cli.messages;
+    StderrPrompter& prompter = cli.prompter;
 
     std::string reply = link.fncSendCommand(plan->command);
     if (reply.empty() || reply == "ER") {

@@ -17,6 +17,9 @@ void printUsage()
         "  convert [--pattern RGGB|GBRG|GRBG|BGGR] [--gain R,G,B] INPUT... (-o OUTPUT | -d DIR)\n"
         "  send TEXT                       send one command line, print the reply\n"
         "  capture                         capture an image on the controller\n"
+        "  image get N|live OUT            download image N (0..99) or the live image: OUT.bmp as\n"
+        "                                  the window shows it, OUT.BYR/.GRY the raw file received\n"
+        "  image put IN                    upload a .bmp or raw (.BYR/.GRY) image, gains taken out\n"
         "  bank select N | group select N  switch the active bank or bank group\n"
         "  measure once|inspect|start|stop run or stop a measurement\n"
         "  result                          print the judgement and the measured value\n",
@@ -89,5 +92,7 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + i, argv + argc);
     if (command == "convert")
         return runConvertCommand(options, args);
+    if (command == "image")
+        return runImageCommand(options, args);
     return runLinkCommand(options, command, args);
 }

@@ -1,0 +1,47 @@
+#include "cli_link.h"
+
+#include "app/settings.h"
+#include "link/framing.h"
+#include "link/lan_address.h"
+
+#include <cstdio>
+
+bool CliLink::open(const CliOptions& options)
+{
+    state.programFolder = options.programFolder;
+    if (!fncLoadSettings(state, messages))
+        return false;
+    state.gLanDelimiter = kCR;
+    if (!options.delimiter.empty()) {
+        state.gComDelimiter = *terminatorFromName(options.delimiter);
+        state.gLanDelimiter = state.gComDelimiter;
+    }
+    link = std::make_unique<DeviceLink>(state, messages);
+    link->setStatusLogs(&log, nullptr);
+
+    if (!options.host.empty()) {
+        auto address = parseLanAddress(options.host);
+        if (!address) {
+            std::fprintf(stderr, "plnctl: bad address %s\n", options.host.c_str());
+            return false;
+        }
+        // The first exchange connects, as after a dropped link.
+        link->socket().setRemote(address->host, address->port);
+        state.gLinkMode = 2;
+        return true;
+    }
+    if (options.com)
+        state.gComPort = int16_t(*options.com);
+    if (!options.device.empty()) {
+        std::string device = options.device;
+        link->channel().setDeviceResolver([device](int) { return device; });
+        if (!options.deviceSettings.empty())
+            state.gComSettings = options.deviceSettings;
+    }
+    if (link->channel().fncOpenComPort() != 0) {
+        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
+        return false;
+    }
+    state.gLinkMode = 1;
+    return true;
+}
