@@ -5,6 +5,7 @@
 #include <cstring>
 #include <chrono>
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -201,4 +202,65 @@ bool copyFileReplacing(const fs::path& source, const fs::path& target, std::stri
     if (!ok)
         ::unlink(tempPath.c_str());
     return ok;
+}
+
+ReplacingFile::ReplacingFile(const fs::path& target) : target_(target)
+{
+    int errorNumber = 0;
+    int fd = createTemporaryBeside(target, temp_, errorNumber);
+    if (fd < 0) {
+        error_ = describeFileError("Cannot create", target, errorNumber);
+        return;
+    }
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) {
+        error_ = describeFileError("Cannot create", target, errno);
+        ::close(fd);
+        ::unlink(temp_.c_str());
+    }
+}
+
+ReplacingFile::~ReplacingFile()
+{
+    discard();
+}
+
+void ReplacingFile::discard()
+{
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+        ::unlink(temp_.c_str());
+    }
+}
+
+bool ReplacingFile::write(const uint8_t* data, std::size_t size)
+{
+    if (!ok())
+        return false;
+    if (std::fwrite(data, 1, size, file_) != size) {
+        error_ = describeFileError("Cannot write", target_, errno);
+        return false;
+    }
+    return true;
+}
+
+bool ReplacingFile::commit()
+{
+    if (!ok())
+        return false;
+    int errorNumber = 0;
+    if (std::fflush(file_) != 0)
+        errorNumber = errno;
+    std::FILE* f = std::exchange(file_, nullptr);
+    if (std::fclose(f) != 0 && errorNumber == 0)
+        errorNumber = errno;
+    if (errorNumber == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0)
+        errorNumber = errno;
+    if (errorNumber != 0) {
+        ::unlink(temp_.c_str());
+        error_ = describeFileError("Cannot write", target_, errorNumber);
+        return false;
+    }
+    return true;
 }

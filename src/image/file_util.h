@@ -29,6 +29,32 @@ bool writeFileDirect(const std::filesystem::path& target, const std::vector<Byte
 bool copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
                        std::string& error);
 
+// A file written piece by piece in place of target: the bytes go to a temporary file in the
+// target's folder, which replaces target only on commit(). Destroyed without a successful
+// commit, it removes the temporary file and target stays exactly as it was.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(const std::filesystem::path& target);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // False when the temporary file could not be made or a write failed; error() says why.
+    bool ok() const { return file_ != nullptr && error_.empty(); }
+    const std::string& error() const { return error_; }
+    bool write(const uint8_t* data, std::size_t size);
+    // Flushes, closes and renames over the target; false (and the target untouched) on failure.
+    bool commit();
+
+private:
+    void discard();
+
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    std::FILE* file_ = nullptr;
+    std::string error_;
+};
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };

@@ -203,6 +203,10 @@ std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
         } else {
             block[size_t(b++)] = x;
         }
+        // Only a data packet (SOH, 0x01) has more bytes; EOT, CAN and the like stand alone,
+        // and waiting for more would swallow the next control byte or run into the limit.
+        if (b == 1 && block[0] != 1)
+            return block;
     }
     return block;
 }

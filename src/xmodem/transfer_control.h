@@ -6,15 +6,10 @@
 
 #include "link/device_link.h"
 #include "transfer_view.h"
+#include "xm_protocol.h"  // the transfer status values kXmComplete ... kXmCancelled
 
 #include <filesystem>
-
-// Transfer status of the receiver and the sender.
-inline constexpr int kXmComplete = 0;
-inline constexpr int kXmStopped = 4096;    // gStopRequest was set
-inline constexpr int kXmFailed = 4097;     // retries exhausted, out of sequence, closing "ER"
-inline constexpr int kXmTimeout = 4098;
-inline constexpr int kXmCancelled = 4099;  // the controller sent two CAN bytes
+#include <memory>
 
 // Failure raised (as LinkError) when the file to send is empty, before the link is touched.
 inline constexpr long kErrEmptyFile = 380;
@@ -37,7 +32,12 @@ public:
     // Status of the last transfer (kXmComplete, kXmStopped, ...).
     int lastStatus() const;
 
+    // Serial link only: close the command port and open it in binary mode / give it back in
+    // text mode with the same settings (or leave it closed when there is no link).
+    void fncXmOpenPort();
+    void fncXmClosePort();
+
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };

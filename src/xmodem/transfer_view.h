@@ -14,6 +14,9 @@ public:
     virtual int64_t progressMaximum() const = 0;
     virtual void setProgressValue(int64_t value) = 0;
     virtual int64_t progressValue() const = 0;
+    // Bytes moved so far (received blocks, or file bytes sent), once per block: for views
+    // that show a rate or the time left. The window has nothing to do with it.
+    virtual void transferred(int64_t bytes) { (void)bytes; }
 };
 
 // A view that only keeps the numbers (bare transfers, tests that do not look).

@@ -46,7 +46,8 @@ TEST_F(SocketLayerTest, BlockReceiveUnescapes)
     struct Case { std::string incoming; long last; std::vector<int> expected; };
     const Case cases[] = {
         {std::string("\x01\xff\xff\x0d\x00\x02", 6), 3, {1, 255, 13, 2}},
-        {std::string("\x0d\x0a\x05", 3), 1, {13, 5}},  // the LF after a CR is dropped
+        {std::string("\x01\x0d\x0a\x05", 4), 2, {1, 13, 5}},  // the LF after a CR is dropped
+        {std::string("\x04\x18", 2), 132, {4}},  // a control byte stands alone
     };
     for (const Case& c : cases) {
         socket->input = c.incoming;

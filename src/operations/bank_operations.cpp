@@ -1,0 +1,204 @@
+#include "bank_operations.h"
+
+#include "link/link_error.h"
+#include "xmodem/transfer_control.h"
+
+#include <cstdio>
+#include <optional>
+#include <system_error>
+
+namespace {
+
+constexpr long kLabelAllFiles = 51;
+constexpr long kMessageNotFound = 12;
+constexpr long kStepCommand = 7;
+constexpr long kStepSending = 8;
+constexpr long kStepReceiving = 9;
+
+std::string numbered(const char* word, int n)
+{
+    return std::string(word) + std::to_string(n);
+}
+
+bool changeCommand(OperationContext& ctx, const std::string& command)
+{
+    return runOperation(ctx, OperationFrameKind::Command, [&](OperationFrame& frame) {
+        frame.step(kStepCommand);
+        return ctx.link.fncSendCommand(command) == "OK";
+    });
+}
+
+FileDialogRequest backupDialog(OperationContext& ctx, const BackupTarget& target, FileDialogRequest::Kind kind)
+{
+    const std::string pattern = "| *" + target.extension();
+    const std::string files = ctx.messages().fncGetMessage("Label", target.filterLabel()) + pattern;
+    FileDialogRequest request;
+    request.kind = kind;
+    request.filterIndex = 2;
+    request.initialFolder = ctx.state().programFolder / target.folderName();
+    if (kind == FileDialogRequest::Kind::Save) {
+        request.filter = ctx.messages().fncGetMessage("Label", kLabelAllFiles) + "|*.*|" + files;
+        request.overwritePrompt = true;
+        request.pathMustExist = true;
+    } else {
+        request.filter = files;
+    }
+    return request;
+}
+
+std::optional<std::filesystem::path> chooseFile(OperationContext& ctx, const FileDialogRequest& request)
+{
+    auto chosen = ctx.dialogs.show(request);
+    if (!chosen || chosen->empty())
+        return std::nullopt;
+    return chosen->front();
+}
+
+// The save after the file is chosen. The file is not deleted first: the transfer writes a
+// temporary file beside it and replaces it only when everything arrived.
+bool saveInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarget& target,
+                 const std::filesystem::path& file)
+{
+    frame.openWindow();
+    frame.step(kStepCommand);
+    if (ctx.link.fncSendCommand(target.saveCommand()) != "READY")
+        return false;
+    frame.step(kStepReceiving);
+    TransferControl transfer(ctx.link, ctx.view);
+    return transfer.fncReceiveFile(file);
+}
+
+// The load after the file is chosen. A missing or empty file is refused before the command:
+// once the controller has answered READY it waits for a transfer.
+bool loadInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarget& target,
+                 const std::filesystem::path& file)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        ctx.messages().fncShowMessage("Message", kMessageNotFound);
+        return false;
+    }
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec)
+        throw std::filesystem::filesystem_error("cannot read the size of the file", file, ec);
+    if (size == 0)
+        throw LinkError(kErrEmptyFile, "the file to send is empty");
+    frame.openWindow();
+    frame.step(kStepCommand);
+    if (ctx.link.fncSendCommand(target.loadCommand()) != "READY")
+        return false;
+    frame.step(kStepSending);
+    TransferControl transfer(ctx.link, ctx.view);
+    return transfer.fncSendFile(file);
+}
+
+bool saveWithDialog(OperationContext& ctx, const BackupTarget& target)
+{
+    return runOperation(ctx, OperationFrameKind::Receive, [&](OperationFrame& frame) {
+        auto file = chooseFile(ctx, backupDialog(ctx, target, FileDialogRequest::Kind::Save));
+        return file && saveInFrame(ctx, frame, target, *file);
+    });
+}
+
+bool loadWithDialog(OperationContext& ctx, const BackupTarget& target)
+{
+    return runOperation(ctx, OperationFrameKind::Load, [&](OperationFrame& frame) {
+        auto file = chooseFile(ctx, backupDialog(ctx, target, FileDialogRequest::Kind::Open));
+        return file && loadInFrame(ctx, frame, target, *file);
+    });
+}
+
+} // namespace
+
+std::string BackupTarget::saveCommand() const
+{
+    switch (kind) {
+    case Kind::Bank: return numbered("BNKSAVE 0 ", number);
+    case Kind::BankGroup: return numbered("BGRSAVE 0 ", number);
+    case Kind::System: break;
+    }
+    return "SYSSAVE 0";
+}
+
+std::string BackupTarget::loadCommand() const
+{
+    switch (kind) {
+    case Kind::Bank: return numbered("BNKLOAD 0 ", number);
+    case Kind::BankGroup: return numbered("BGRLOAD 0 ", number);
+    case Kind::System: break;
+    }
+    return "SYSLOAD 0";
+}
+
+std::string BackupTarget::folderName() const
+{
+    switch (kind) {
+    case Kind::Bank: return "BANK";
+    case Kind::BankGroup: return "BANKGRP";
+    case Kind::System: break;
+    }
+    return "SYSTEM";
+}
+
+std::string BackupTarget::extension() const
+{
+    switch (kind) {
+    case Kind::Bank: return ".BNK";
+    case Kind::BankGroup: return ".BNG";
+    case Kind::System: break;
+    }
+    return ".SYS";
+}
+
+long BackupTarget::filterLabel() const
+{
+    switch (kind) {
+    case Kind::Bank: return 54;
+    case Kind::BankGroup: return 57;
+    case Kind::System: break;
+    }
+    return 53;
+}
+
+std::filesystem::path BackupTarget::backupName() const
+{
+    char two[8];
+    std::snprintf(two, sizeof two, "%02d", int(number));
+    switch (kind) {
+    case Kind::Bank: return std::filesystem::path("BANK") / ("BANK" + std::string(two) + ".BNK");
+    case Kind::BankGroup: return std::filesystem::path("BANKGRP") / ("BG" + std::string(two) + ".BNG");
+    case Kind::System: break;
+    }
+    return std::filesystem::path("SYSTEM") / "SYSTEM.SYS";
+}
+
+bool fncBankChange(OperationContext& ctx, int16_t n)
+{
+    return changeCommand(ctx, numbered("BANK ", n));
+}
+
+bool fncBankGroupChange(OperationContext& ctx, int16_t n)
+{
+    return changeCommand(ctx, numbered("BG ", n));
+}
+
+bool fncBankSave(OperationContext& ctx, int16_t mode, int16_t n)
+{
+    ctx.dialogs.fileName.clear();
+    return saveWithDialog(ctx, BackupTarget::forMode(mode, n));
+}
+
+bool fncSystemSave(OperationContext& ctx)
+{
+    return saveWithDialog(ctx, BackupTarget::system());
+}
+
+bool fucBankLoad(OperationContext& ctx, int16_t mode, int16_t n)
+{
+    return loadWithDialog(ctx, BackupTarget::forMode(mode, n));
+}
+
+bool fncSystemLoad(OperationContext& ctx)
+{
+    return loadWithDialog(ctx, BackupTarget::system());
+}

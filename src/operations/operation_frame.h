@@ -1,0 +1,81 @@
+#pragma once
+// The frame every device operation runs in, written once.
+//
+// How an operation uses it (the bank save, in short):
+//
+//     bool fncBankSave(OperationContext& ctx, int16_t mode, int16_t n) {
+//         return runOperation(ctx, OperationFrameKind::Receive, [&](OperationFrame& frame) {
+//             auto file = ctx.dialogs.show(...);          // choose the file first
+//             if (!file) return false;                     // cancelled: silently False
+//             frame.openWindow();                         // stop flag cleared, main window
+//                                                         // disabled, caption 6, window shown
+//             frame.step(7);                              // before the command
+//             if (ctx.link.fncSendCommand("BNKSAVE 0 " + std::to_string(n)) != "READY")
+//                 return false;
+//             frame.step(9);                              // 9 receiving, 8 sending
+//             return TransferControl(ctx.link, ctx.view).fncReceiveFile(path);
+//         });
+//     }
+//
+// runOperation traps every failure the body raises: the socket time-out 40006 (and, for the
+// kinds that send a file the user chose, the empty file 380) shows Message 22 once; any other
+// LinkError ends the operation silently with False (the link has already reported it); an
+// unexpected failure (file system, memory) is shown once with its description. On every path,
+// also when the body returns early or throws, the progress bar is hidden, the main window is
+// enabled again and the window is unloaded.
+
+#include "operation_view.h"
+
+#include "app/file_dialogs.h"
+#include "link/device_link.h"
+
+#include <functional>
+
+// What an operation works with: the link (and through it the state and the messages), the
+// operation window and the main window's common file dialog.
+struct OperationContext {
+    DeviceLink& link;
+    OperationView& view;
+    FileDialogs& dialogs;
+
+    AppState& state() { return link.state(); }
+    Messenger& messages() { return link.messages(); }
+};
+
+// How the frame treats an operation.
+struct OperationFrameKind {
+    bool progressBar = false;       // ProgressBar1 visible while it runs (the sends)
+    bool emptyFileMessage = false;  // failure 380 (empty file to send) shows Message 22
+    bool timeoutMessage = true;     // failure 40006 shows Message 22 (not for the capture)
+
+    static const OperationFrameKind Command;  // a command only (bank change, capture ...)
+    static const OperationFrameKind Receive;  // receives a file
+    static const OperationFrameKind Send;     // sends a file the operation made
+    static const OperationFrameKind Load;     // sends a file the user chose
+};
+
+class OperationFrame {
+public:
+    OperationFrame(OperationContext& ctx, const OperationFrameKind& kind);
+    ~OperationFrame();
+    OperationFrame(const OperationFrame&) = delete;
+    OperationFrame& operator=(const OperationFrame&) = delete;
+
+    // gStopRequest cleared, lblRead visible, main window disabled, step caption 6, the window
+    // shown and repainted. Call it after the file has been chosen.
+    void openWindow();
+    // lblWait shows step caption `labelNumber`; the window is repainted.
+    void step(long labelNumber);
+    // The final step: progress bar hidden, main window enabled, window unloaded. Runs once;
+    // the destructor runs it when nobody did.
+    void finish();
+
+private:
+    OperationContext& ctx_;
+    OperationFrameKind kind_;
+    bool finished_ = false;
+};
+
+// Runs body inside the frame and returns its result (False after any failure).
+bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
+                  const std::function<bool(OperationFrame&)>& body);

@@ -1,0 +1,164 @@
+#include "frm_wait.h"
+
+#include "app_icon.h"
+#include "window_labels.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+// QProgressBar counts in int; a file longer than that is shown in proportion.
+int barUnits(int64_t value, int64_t maximum)
+{
+    constexpr int64_t kLimit = std::numeric_limits<int>::max();
+    if (maximum <= kLimit)
+        return int(std::clamp<int64_t>(value, 0, kLimit));
+    return int(std::clamp<int64_t>(value, 0, maximum) * (kLimit / 1024) / (maximum / 1024));
+}
+} // namespace
+
+frmWait::frmWait(AppState& state, QWidget* mainWindow) : QDialog(nullptr), state_(state), mainWindow_(mainWindow)
+{
+    setObjectName(QStringLiteral("frmWait"));
+    setWindowTitle(QStringLiteral("frmWait"));
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    auto* layout = new QVBoxLayout(this);
+    lblWait_ = new QLabel(QStringLiteral("処理しています。しばらくおまちください。"));
+    lblWait_->setObjectName(QStringLiteral("lblWait"));
+    lblWait_->setTextFormat(Qt::PlainText);
+    lblWait_->setMinimumWidth(320);
+    layout->addWidget(lblWait_);
+    lblRead_ = new QLabel;
+    lblRead_->setObjectName(QStringLiteral("lblRead"));
+    lblRead_->setTextFormat(Qt::PlainText);
+    lblRead_->setVisible(false);
+    layout->addWidget(lblRead_);
+    progress_ = new QProgressBar;
+    progress_->setObjectName(QStringLiteral("ProgressBar1"));
+    progress_->setRange(0, 0);
+    progress_->setVisible(false);
+    layout->addWidget(progress_);
+    btnStop_ = new QPushButton(QStringLiteral("キャンセル"));
+    btnStop_->setObjectName(QStringLiteral("btnStop"));
+    layout->addWidget(btnStop_, 0, Qt::AlignHCenter);
+    connect(btnStop_, &QPushButton::clicked, this, &frmWait::btnStop_Click);
+    Form_Load();
+}
+
+void frmWait::Form_Load()
+{
+    fncApplyLabels(this, state_);
+}
+
+void frmWait::btnStop_Click()
+{
+    state_.gStopRequest = -1;
+}
+
+void frmWait::setStep(long labelNumber, const std::string& text)
+{
+    step_ = labelNumber;
+    lblWait_->setText(QString::fromStdString(text));
+}
+
+void frmWait::setReadVisible(bool visible)
+{
+    lblRead_->setVisible(visible);
+}
+
+void frmWait::setProgressVisible(bool visible)
+{
+    progress_->setVisible(visible);
+}
+
+void frmWait::showWindow()
+{
+    adjustSize();
+    if (mainWindow_) {
+        move(mainWindow_->geometry().center() - rect().center());
+        winId();
+        if (QWindow* handle = windowHandle())
+            handle->setTransientParent(mainWindow_->windowHandle());
+    }
+    show();
+}
+
+void frmWait::unloadWindow()
+{
+    hide();
+}
+
+void frmWait::setMainWindowEnabled(bool enabled)
+{
+    if (mainWindow_)
+        mainWindow_->setEnabled(enabled);
+}
+
+void frmWait::repaint()
+{
+    QDialog::repaint();
+}
+
+void frmWait::setReadText(const std::string& text)
+{
+    lblRead_->setText(QString::fromStdString(text));
+}
+
+void frmWait::setProgressMaximum(int64_t maximum)
+{
+    maximum_ = maximum;
+    value_ = std::min(value_, maximum_);
+    progress_->setRange(0, barUnits(maximum_, maximum_));
+    progress_->setValue(barUnits(value_, maximum_));
+}
+
+int64_t frmWait::progressMaximum() const
+{
+    return maximum_;
+}
+
+void frmWait::setProgressValue(int64_t value)
+{
+    value_ = value;
+    progress_->setValue(barUnits(value_, maximum_));
+}
+
+int64_t frmWait::progressValue() const
+{
+    return value_;
+}
+
+void frmWait::closeEvent(QCloseEvent* event)
+{
+    // The window goes when its operation ends; closing it asks that operation to stop.
+    btnStop_Click();
+    event->ignore();
+}
+
+void frmWait::keyPressEvent(QKeyEvent* event)
+{
+    // Escape would reject the dialog and hide it under a running operation.
+    if (event->key() == Qt::Key_Escape) {
+        btnStop_Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool runUnderWait(QWidget* mainWindow, DeviceLink& link, FileDialogs& dialogs,
+                  const std::function<bool(OperationContext&)>& op)
+{
+    frmWait window(link.state(), mainWindow);
+    OperationContext ctx{link, window, dialogs};
+    return op(ctx);
+}

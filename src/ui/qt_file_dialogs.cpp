@@ -1,0 +1,95 @@
+#include "qt_file_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+QString fromPath(const std::filesystem::path& p)
+{
+    return QFile::decodeName(QByteArray::fromStdString(p.native()));
+}
+
+std::filesystem::path toPath(const QString& s)
+{
+    return std::filesystem::path(QFile::encodeName(s).toStdString());
+}
+
+// A wildcard pattern that matches letters of either case.
+QString anyCase(const QString& pattern)
+{
+    if (pattern == QLatin1String("*.*"))
+        return QStringLiteral("*");
+    QString out;
+    for (QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            out += QLatin1Char('[') + c.toUpper() + c.toLower() + QLatin1Char(']');
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList qtNameFilters(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (!p.trimmed().isEmpty())
+                patterns.append(anyCase(p.trimmed()));
+        }
+        filters.append(parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+std::optional<std::vector<std::filesystem::path>> QtFileDialogs::show(const FileDialogRequest& request)
+{
+    QFileDialog dialog(parent_);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    if (!request.title.empty())
+        dialog.setWindowTitle(QString::fromStdString(request.title));
+    using Kind = FileDialogRequest::Kind;
+    dialog.setAcceptMode(request.kind == Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // An open may name a file that is not there: the command reports it with its own message.
+    dialog.setFileMode(request.kind == Kind::OpenMany ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+
+    const QStringList filters = qtNameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+            dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    }
+    if (!request.initialFolder.empty())
+        dialog.setDirectory(fromPath(request.initialFolder));
+    if (!fileName.empty()) {
+        // A remembered name with a folder opens that folder, as the platform's own dialog does.
+        dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(fileName)));
+    }
+
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty())
+            return std::nullopt;
+        if (request.pathMustExist && !QFileInfo(chosen.front()).absoluteDir().exists()) {
+            // A name typed into a folder that is not there: ask again from where the user was.
+            dialog.setDirectory(dialog.directory());
+            continue;
+        }
+        std::vector<std::filesystem::path> paths;
+        for (const QString& f : chosen)
+            paths.push_back(toPath(f));
+        fileName = paths.front().string();
+        return paths;
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The XMODEM transport on the TCP socket: packets go out telnet-escaped in 289-byte frames
+// and come in through the block receive, which undoes the escaping. The socket time-out
+// (LinkError 40006) passes through to the caller.
+
+#include "xm_transport.h"
+
+#include "link/socket_layer.h"
+
+class XmSocketTransport : public XmTransport {
+public:
+    explicit XmSocketTransport(SocketLayer& sockets) : sockets_(sockets) {}
+
+    int receiveFirst(int packetSize, int64_t timeoutMs) override;
+    int receiveRest(uint8_t* out, int n, int64_t timeoutMs) override;
+    int receiveAnswer(int64_t timeoutMs) override;
+    int sendControl(uint8_t b) override;
+    int sendPacket(const uint8_t* packet, int size) override;
+    void clearInput() override {}
+    int fncXmCancel() override;
+
+private:
+    SocketLayer& sockets_;
+    SockBlock block_{};
+    int next_ = 1;
+};

@@ -1,0 +1,214 @@
+#include "transfer_control.h"
+
+#include "serial_transport.h"
+#include "socket_transport.h"
+#include "xm_receiver.h"
+#include "xm_sender.h"
+
+#include "image/file_util.h"
+#include "link/link_error.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int64_t kClosingReplyMs = 5000;
+constexpr long kMsgTransferFailed = 22;
+constexpr long kMsgTransferTimeout = 23;
+// Far more than any image or backup the controller holds; a bigger "file" is a mistake.
+constexpr long long kMaxSendBytes = 64LL << 20;
+
+class FileSink : public XmBlockSink {
+public:
+    explicit FileSink(ReplacingFile& file) : file_(file) {}
+    bool write(const uint8_t* data, std::size_t size) override { return file_.write(data, size); }
+
+private:
+    ReplacingFile& file_;
+};
+
+// The whole file to send, or nullopt with the reason.
+std::optional<std::vector<uint8_t>> readFileToSend(const std::filesystem::path& path, std::string& error)
+{
+    int errorNumber = 0;
+    FilePtr f = openForReading(path, errorNumber);
+    if (!f) {
+        error = describeFileError("Cannot open", path, errorNumber);
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    for (;;) {
+        std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
+        bytes.insert(bytes.end(), chunk, chunk + n);
+        if ((long long)bytes.size() > kMaxSendBytes) {
+            error = "The file " + path.string() + " is too large to send.";
+            return std::nullopt;
+        }
+        if (n < sizeof chunk) {
+            if (std::ferror(f.get())) {
+                error = describeFileError("Cannot read", path, errno);
+                return std::nullopt;
+            }
+            return bytes;
+        }
+    }
+}
+
+} // namespace
+
+struct TransferControl::Impl {
+    DeviceLink& link;
+    TransferView& view;
+    int status = kXmComplete;
+
+    AppState& state() { return link.state(); }
+    bool serial() const { return link.state().gLinkMode != 2; }
+
+    std::unique_ptr<XmTransport> transport()
+    {
+        if (!serial())
+            return std::make_unique<XmSocketTransport>(link.sockets());
+        return std::make_unique<XmSerialTransport>(link.state(), link.clock(), link.waiter(), link.port(),
+                                                   link.messages().prompter());
+    }
+
+    // TCP: the controller's line after the transfer. "ER" alone on it turns the result into a
+    // failure; anything else, a reply in pieces or none within 5000 ms leaves it as it is.
+    void takeClosingReply()
+    {
+        const std::string errorReply = "ER" + state().gLanDelimiter;
+        SocketLayer& sockets = link.sockets();
+        int64_t end = link.clock().nowMs() + kClosingReplyMs;
+        while (link.clock().nowMs() < end && sockets.socket().state() == kSockConnected) {
+            std::string piece = sockets.fncSockReceiveText();
+            if (piece.find(state().gLanDelimiter) != std::string::npos) {
+                if (piece == errorReply)
+                    status = kXmFailed;
+                return;
+            }
+        }
+    }
+
+    void reportStatus()
+    {
+        if (status == kXmFailed)
+            link.messages().fncShowMessage("Message", kMsgTransferFailed);
+        else if (status == kXmTimeout)
+            link.messages().fncShowMessage("Message", kMsgTransferTimeout);
+    }
+};
+
+namespace {
+
+// The serial port in binary mode for the length of one transfer, given back in text mode
+// however the transfer ends (a raised failure included).
+class BinaryPortScope {
+public:
+    BinaryPortScope(TransferControl& control, bool serial) : control_(serial ? &control : nullptr)
+    {
+        if (control_)
+            control_->fncXmOpenPort();
+    }
+    ~BinaryPortScope()
+    {
+        if (control_)
+            control_->fncXmClosePort();
+    }
+
+private:
+    TransferControl* control_;
+};
+
+} // namespace
+
+TransferControl::TransferControl(DeviceLink& link, TransferView& view)
+    : impl_(std::make_unique<Impl>(Impl{link, view}))
+{
+}
+
+TransferControl::~TransferControl() = default;
+
+int TransferControl::lastStatus() const
+{
+    return impl_->status;
+}
+
+void TransferControl::fncXmOpenPort()
+{
+    CommandChannel& channel = impl_->link.channel();
+    channel.fncCloseComPort();
+    // Logs "connected", or why the port did not open; then the first write of the transfer
+    // fails and says so.
+    channel.fncOpenComPort(true);
+}
+
+void TransferControl::fncXmClosePort()
+{
+    CommandChannel& channel = impl_->link.channel();
+    if (impl_->link.port().isOpen())
+        impl_->link.port().close();
+    if (impl_->state().gLinkMode != 0)
+        channel.fncOpenComPort(false);
+    else
+        channel.fncCloseComPort();
+}
+
+bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
+{
+    Impl& d = *impl_;
+    d.status = kXmComplete;
+    ReplacingFile file(path);
+    if (!file.ok()) {
+        d.link.messages().showErrorBox(file.error());
+        d.status = kXmErrFileWrite;
+        return false;
+    }
+    {
+        BinaryPortScope port(*this, d.serial());
+        auto link = d.transport();
+        FileSink sink(file);
+        Messenger& messages = d.link.messages();
+        XmReceiveContext context{*link, sink, &d.view, messages.fncGetMessage("Label", 4),
+                                 messages.fncGetMessage("Label", 5)};
+        d.status = fncXmReceive(context);
+        if (!d.serial() && d.status == kXmComplete)
+            d.takeClosingReply();
+        // The received file replaces the old one only now: after a failure, a stop or an
+        // "ER" closing reply the previous file is still there, byte for byte.
+        if (d.status == kXmComplete && !file.commit())
+            d.status = kXmErrFileWrite;
+        if (d.status == kXmErrFileWrite)
+            messages.showErrorBox(file.error());
+        d.reportStatus();
+    }
+    return d.status == kXmComplete;
+}
+
+bool TransferControl::fncSendFile(const std::filesystem::path& path)
+{
+    Impl& d = *impl_;
+    d.status = kXmComplete;
+    std::string error;
+    auto bytes = readFileToSend(path, error);
+    if (!bytes) {
+        d.link.messages().showErrorBox(error);
+        d.status = kXmErrFileWrite;
+        return false;
+    }
+    if (bytes->empty())
+        throw LinkError(kErrEmptyFile, "The file " + path.string() + " is empty.");
+    {
+        BinaryPortScope port(*this, d.serial());
+        d.view.setProgressMaximum(int64_t(bytes->size()));
+        d.view.setProgressValue(0);
+        auto link = d.transport();
+        d.status = fncXmSend(*link, *bytes, &d.view);
+        if (!d.serial())
+            d.takeClosingReply();
+        d.reportStatus();
+    }
+    return d.status == kXmComplete;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The bytes and numbers of the XMODEM exchange with the controller: 128-byte blocks with a
+// CRC-16 (133-byte packets) or a one-byte checksum (132-byte packets).
+
+#include <cstddef>
+#include <cstdint>
+
+// Transfer status of the receiver and the sender.
+inline constexpr int kXmComplete = 0;
+inline constexpr int kXmStopped = 4096;    // gStopRequest was set
+inline constexpr int kXmFailed = 4097;     // retries exhausted, out of sequence, closing "ER"
+inline constexpr int kXmTimeout = 4098;
+inline constexpr int kXmCancelled = 4099;  // the controller sent two CAN bytes
+
+inline constexpr uint8_t kSOH = 0x01;
+inline constexpr uint8_t kEOT = 0x04;
+inline constexpr uint8_t kACK = 0x06;
+inline constexpr uint8_t kNAK = 0x15;
+inline constexpr uint8_t kCAN = 0x18;
+inline constexpr uint8_t kCrcRequest = 'C';
+
+inline constexpr int kXmBlockSize = 128;
+inline constexpr int kXmCrcPacketSize = 133;
+inline constexpr int kXmSumPacketSize = 132;
+
+// Failure number of a serial write that the port refused, and of a received block that
+// could not be written to the file (both already shown in a box).
+inline constexpr int kXmErrPortWrite = 40020;
+inline constexpr int kXmErrFileWrite = 57;
+
+// CRC-16 with polynomial 0x1021 and start value 0 over count bytes from data[first].
+int fncXmCrc16(long count, const uint8_t* data, long first = 0);
+
+// The one-byte checksum: the sum of the bytes modulo 256.
+uint8_t xmChecksum(const uint8_t* data, std::size_t count);

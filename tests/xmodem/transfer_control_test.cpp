@@ -1,0 +1,261 @@
+// Transfer control: the serial port's binary spell, the closing reply on TCP, the messages,
+// the empty-file refusal and the previous file kept after a failed receive.
+#include "xmodem_fixture.h"
+
+#include "xmodem/transfer_control.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+const std::string NAK = bytes({kNAK});
+const std::string ACK = bytes({kACK});
+const std::string EOT = bytes({kEOT});
+
+class TransferControlTest : public LinkFixture {
+protected:
+    TransferControlTest()
+    {
+        folder.write("MessageENG.ini",
+                     "[Message]\r\n21=No link.@48\r\n22=No valid reply.@16\r\n23=Timed out.@16\r\n"
+                     "[Label]\r\n4=Received\r\n5=bytes\r\n");
+        std::filesystem::create_directories(folder / "data");
+    }
+
+    // The TCP link, connected, with a controller that answers each of our sends with the
+    // next reply (telnet-escaped as the controller would send it).
+    void useLan()
+    {
+        state.gLinkMode = 2;
+        socket->st = kSockConnected;
+        socket->onSend = [this](const std::string&) {
+            if (replies.empty())
+                return;
+            std::string r = replies.front();
+            replies.pop_front();
+            if (!r.empty())
+                world.after(10, [this, r] { socket->input += r; });
+        };
+    }
+
+    void useSerial()
+    {
+        state.gLinkMode = 1;
+        ASSERT_EQ(link->channel().fncOpenComPort(), 0);
+        mainLog.lines.clear();
+        port->onWrite = [this](const std::string&) {
+            if (replies.empty())
+                return;
+            std::string r = replies.front();
+            replies.pop_front();
+            if (!r.empty())
+                world.after(10, [this, r] { port->input += r; });
+        };
+    }
+
+    std::vector<std::string> filesInDataFolder() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder / "data"))
+            names.push_back(e.path().filename().string());
+        return names;
+    }
+
+    RecordingView view;
+    TransferControl control{*link, view};
+    std::deque<std::string> replies;
+};
+
+// What the controller sends for a block on TCP: 255 doubled, a NUL after each CR.
+std::string escaped(const std::string& packet)
+{
+    std::string out;
+    for (char ch : packet) {
+        out += ch;
+        if (ch == '\xff')
+            out += '\xff';
+        else if (ch == '\r')
+            out += '\0';
+    }
+    return out;
+}
+
+std::string awkwardBlock()
+{
+    std::string d = blockData(1);
+    d[0] = '\xff';
+    d[1] = '\r';
+    d[2] = '\n';
+    d[127] = '\xff';
+    return d;
+}
+
+TEST_F(TransferControlTest, ClosingReplyOnTcp)
+{
+    struct Case { const char* name; std::vector<std::string> pieces; int status; std::vector<long> boxes; };
+    const Case cases[] = {
+        {"error", {"ER\r"}, kXmFailed, {22}},
+        {"ok", {"OK\r"}, kXmComplete, {}},
+        {"none", {}, kXmComplete, {}},
+        {"error in two pieces", {"ER", "\r"}, kXmComplete, {}},
+    };
+    for (const Case& c : cases) {
+        for (bool sending : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (sending ? " send" : " receive"));
+            prompter.shown.clear();
+            useLan();
+            replies.clear();
+            if (sending) {
+                socket->input = "C";
+                replies = {ACK, ACK};
+            } else {
+                replies = {escaped(crcPacket(1, awkwardBlock())), EOT, EOT};
+            }
+            // The pieces of the closing reply follow the peer's last answer, 1.5 s apart.
+            socket->onSend = [this, c](const std::string&) {
+                if (replies.empty())
+                    return;
+                std::string r = replies.front();
+                replies.pop_front();
+                world.after(10, [this, r] { socket->input += r; });
+                if (!replies.empty())
+                    return;
+                int64_t delay = 100;
+                for (const auto& piece : c.pieces) {
+                    world.after(delay, [this, piece] { socket->input += piece; });
+                    delay += 1500;
+                }
+            };
+            folder.write("data/file.bin", sending ? std::string(100, '\r') : "old");
+            int64_t start = world.now;
+            bool ok = sending ? control.fncSendFile(folder / "data/file.bin") : control.fncReceiveFile(folder / "data/file.bin");
+            EXPECT_EQ(control.lastStatus(), c.status);
+            EXPECT_EQ(ok, c.status == kXmComplete);
+            EXPECT_EQ(boxes(), c.boxes);
+            if (c.pieces.empty())
+                EXPECT_GE(world.now - start, 5000);
+            if (!sending)
+                EXPECT_EQ(folder.read("data/file.bin"), ok ? awkwardBlock() : "old");
+            EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
+        }
+    }
+}
+
+TEST_F(TransferControlTest, TcpSendGoesOutEscapedInFrames)
+{
+    useLan();
+    socket->input = "C";
+    replies = {ACK, ACK, "OK\r"};
+    folder.write("data/file.bin", std::string(100, '\xff'));
+    ASSERT_TRUE(control.fncSendFile(folder / "data/file.bin"));
+    ASSERT_EQ(socket->sent.size(), 2u);
+    EXPECT_EQ(socket->sent[0].size(), 289u);
+    EXPECT_EQ(socket->sent[0].substr(0, 5), bytes({kSOH, 1, 254, 255, 255}));
+    EXPECT_EQ(socket->sent[1], EOT);
+}
+
+TEST_F(TransferControlTest, TcpReceiveTimeOutAwaitsNoClosingReplyAndShowsMessage23)
+{
+    useLan();
+    state.gSockTimeout = 200000;  // slow polls: the 10000 ms limit of a block comes first
+    replies = {""};
+    folder.write("data/file.bin", "old");
+    EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
+    EXPECT_EQ(control.lastStatus(), kXmTimeout);
+    EXPECT_EQ(boxes(), std::vector<long>{23});
+    EXPECT_EQ(folder.read("data/file.bin"), "old");
+    EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
+}
+
+TEST_F(TransferControlTest, SocketTimeOutPassesThroughAndKeepsThePreviousFile)
+{
+    useLan();
+    replies = {escaped(crcPacket(1, blockData(1)))};
+    folder.write("data/file.bin", "old");
+    try {
+        control.fncReceiveFile(folder / "data/file.bin");
+        FAIL() << "no LinkError";
+    } catch (const LinkError& e) {
+        EXPECT_EQ(e.number(), kErrSockTimeout);
+    }
+    EXPECT_EQ(folder.read("data/file.bin"), "old");
+    EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
+}
+
+TEST_F(TransferControlTest, SerialTransferRunsInBinaryModeAndGivesTheTextPortBack)
+{
+    useSerial();
+    const SerialConfig before = port->config();
+    bool binaryDuringTransfer = false;
+    replies = {crcPacket(1, blockData(1)), EOT, EOT};
+    auto peer = port->onWrite;
+    port->onWrite = [&](const std::string& w) {
+        binaryDuringTransfer = port->config().binary;
+        peer(w);
+    };
+    ASSERT_TRUE(control.fncReceiveFile(folder / "data/new.bin"));
+    EXPECT_TRUE(binaryDuringTransfer);
+    EXPECT_EQ(mainLog.lines, (std::vector<std::string>{"closed", "connected", "connected"}));
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_FALSE(port->config().binary);
+    EXPECT_EQ(port->config().device, before.device);
+    EXPECT_EQ(port->config().baud, before.baud);
+    EXPECT_EQ(folder.read("data/new.bin"), blockData(1));
+    EXPECT_EQ(view.readText, "Received 129 bytes");
+}
+
+TEST_F(TransferControlTest, FailedOrStoppedSerialReceiveKeepsThePreviousFile)
+{
+    for (bool stop : {false, true}) {
+        SCOPED_TRACE(stop);
+        useSerial();
+        prompter.shown.clear();
+        state.gStopRequest = 0;
+        folder.write("data/file.bin", "previous");
+        replies = {crcPacket(1, blockData(1)), crcPacket(3, blockData(3))};
+        if (stop) {
+            replies = {crcPacket(1, blockData(1))};
+            world.after(500, [this] { state.gStopRequest = -1; });
+        }
+        EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
+        EXPECT_EQ(control.lastStatus(), stop ? kXmStopped : kXmFailed);
+        EXPECT_EQ(boxes(), stop ? std::vector<long>{} : std::vector<long>{22});
+        EXPECT_EQ(folder.read("data/file.bin"), "previous");
+        EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
+        EXPECT_FALSE(port->config().binary);
+    }
+}
+
+TEST_F(TransferControlTest, EmptyFileIsRefusedBeforeTheLinkIsTouched)
+{
+    useSerial();
+    int opens = port->opens;
+    folder.write("data/empty.bin", "");
+    try {
+        control.fncSendFile(folder / "data/empty.bin");
+        FAIL() << "no LinkError";
+    } catch (const LinkError& e) {
+        EXPECT_EQ(e.number(), kErrEmptyFile);
+    }
+    EXPECT_EQ(port->opens, opens);
+    EXPECT_TRUE(mainLog.lines.empty());
+    EXPECT_TRUE(port->written.empty());
+    EXPECT_EQ(view.progressMaximum(), 0);
+}
+
+TEST_F(TransferControlTest, SerialSendSetsTheProgressMaximumAndStartsFromZero)
+{
+    useSerial();
+    view.setProgressValue(77);
+    port->onWrite = [this](const std::string&) { world.after(10, [this] { port->input += ACK; }); };
+    world.after(5, [this] { port->input += "C"; });
+    folder.write("data/file.bin", std::string(300, 'a'));
+    ASSERT_TRUE(control.fncSendFile(folder / "data/file.bin"));
+    EXPECT_EQ(view.progressMaximum(), 300);
+    EXPECT_EQ(view.values, (std::vector<int64_t>{77, 0, 128, 256, 300}));
+    EXPECT_EQ(mainLog.lines, (std::vector<std::string>{"closed", "connected", "connected"}));
+}
+
+} // namespace
