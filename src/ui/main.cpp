@@ -1,8 +1,10 @@
 #include "app_icon.h"
 #include "frm_main.h"
+#include "image_controls.h"
 #include "link_controls.h"
 #include "message_box_prompter.h"
 #include "pln_application.h"
+#include "qt_file_dialogs.h"
 #include "termination_signals.h"
 
 #include "link/device_link.h"
@@ -33,6 +35,12 @@ int main(int argc, char* argv[]) {
     LinkControls link(&app.mainWindow(), app.state(), app.messenger());
     app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
     app.stopMeasurement = [&link] { link.stopMeasurementAtExit(); };
+
+    // The main window's one common file dialog: every command that asks for a file shares it
+    // and the file name it remembers.
+    QtFileDialogs fileDialogs(&app.mainWindow());
+    // The picture, the File menu's image entries and the capture, download and upload buttons.
+    ImageControls image(&app.mainWindow(), link.link(), fileDialogs);
 
     if (!app.start()) {
         return 1;

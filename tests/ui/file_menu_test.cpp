@@ -5,7 +5,7 @@
 #include "image_view.h"
 #include "picture_box.h"
 #include "recording_prompter.h"
-#include "scripted_dialogs.h"
+#include "scripted_file_dialogs.h"
 
 #include "image_test_support.h"
 
@@ -81,7 +81,7 @@ protected:
     }
     void openPln(const fs::path& file)
     {
-        dialogs.answers.push_back(file);
+        dialogs.choose(file);
         menu.mnuBinload2_Click();
     }
 
@@ -89,7 +89,7 @@ protected:
     AppState state;
     RecordingPrompter prompter;
     Messenger messages{state, prompter};
-    ScriptedDialogs dialogs;
+    ScriptedFileDialogs dialogs;
     frmMain window;
     ImageView view{&window};
     FileMenu menu{&window, state, messages, dialogs, view};
@@ -100,8 +100,8 @@ TEST_F(FileMenuTest, OpeningARawFileShowsItAndEnablesTheImageControls)
     findControlAs<QRadioButton>(&window, "optSelect", 1)->setChecked(true);
     openPln(writePln("x.BYR", 608, 464));
 
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    const FileDialogRequest& r = dialogs.requests[0];
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    const FileDialogRequest& r = dialogs.shown[0].request;
     EXPECT_EQ(r.kind, FileDialogRequest::Kind::Open);
     EXPECT_EQ(r.filter, "Grey (*.GRY)|*.GRY|Bayer (*.BYR)|*.BYR");
     EXPECT_EQ(r.filterIndex, 2);
@@ -134,12 +134,12 @@ TEST_F(FileMenuTest, ACancelledOrFailedOpenChangesNothingShown)
 {
     openPln(writePln("x.BYR", 608, 464));
     state.gUnsavedDownload = -1;
-    dialogs.answers.push_back(std::nullopt);
+    dialogs.cancel();
     menu.mnuBinload2_Click();
-    dialogs.answers.push_back(std::nullopt);
+    dialogs.cancel();
     menu.mnuBmpLoad_Click();
     openPln(folder / "absent.BYR");
-    dialogs.answers.push_back(folder / "x.BYR"); // not a BMP
+    dialogs.choose(folder / "x.BYR"); // not a BMP
     menu.mnuBmpLoad_Click();
 
     ASSERT_EQ(prompter.shown.size(), 2u); // one reader's error box each
@@ -171,12 +171,12 @@ TEST_F(FileMenuTest, SavingAsARawFile)
         SCOPED_TRACE(c.source);
         openPln(writePln(c.source, c.width, c.height, c.colourFlag));
         state.gUnsavedDownload = -1;
-        dialogs.answers.push_back(folder / "IMAGE" / c.chosen);
+        dialogs.choose(folder / "IMAGE" / c.chosen);
         menu.mnuBinsave2_Click();
 
-        EXPECT_EQ(dialogs.requests.back().kind, FileDialogRequest::Kind::Save);
-        EXPECT_EQ(dialogs.requests.back().filter, c.filter);
-        EXPECT_TRUE(dialogs.requests.back().overwritePrompt);
+        EXPECT_EQ(dialogs.shown.back().request.kind, FileDialogRequest::Kind::Save);
+        EXPECT_EQ(dialogs.shown.back().request.filter, c.filter);
+        EXPECT_TRUE(dialogs.shown.back().request.overwritePrompt);
         EXPECT_EQ(fs::file_size(folder / "IMAGE" / c.written), 282156u);
         if (std::string(c.chosen) != c.written)
             EXPECT_FALSE(fs::exists(folder / "IMAGE" / c.chosen));
@@ -191,7 +191,7 @@ TEST_F(FileMenuTest, SavingAsARawFile)
 TEST_F(FileMenuTest, FittedImageIsTheOneSaved)
 {
     openPln(writePln("b.BYR", 600, 460));
-    dialogs.answers.push_back(folder / "fit.BYR");
+    dialogs.choose(folder / "fit.BYR");
     menu.mnuBinsave2_Click();
     ImageWorkspace back;
     RecordingReporter reporter;
@@ -205,24 +205,24 @@ TEST_F(FileMenuTest, SavesWithoutWorkFilesShowMessage12Only)
     menu.mnuBinsave2_Click();
     menu.mnuBmpSave_Click();
     EXPECT_EQ(boxes(), (std::vector<std::string>{"Message 12", "Message 12"}));
-    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(FileMenuTest, SavingThePictureProposesTheRawNameAsBmpAndCopiesIt)
 {
     openPln(writePln("shot.GRY", 608, 464, 1));
     state.gUnsavedDownload = -1;
-    dialogs.answers.push_back(folder / "IMAGE" / "shot.bmp");
+    dialogs.choose(folder / "IMAGE" / "shot.bmp");
     menu.mnuBmpSave_Click();
 
-    EXPECT_EQ(dialogs.proposals.back(), (folder / "shot.bmp").string());
-    EXPECT_EQ(dialogs.requests.back().filter, "All (*.*)|*.*|*.bmp|*.bmp");
+    EXPECT_EQ(dialogs.shown.back().proposed, (folder / "shot.bmp").string());
+    EXPECT_EQ(dialogs.shown.back().request.filter, "All (*.*)|*.*|*.bmp|*.bmp");
     EXPECT_EQ(readBytes(folder / "IMAGE" / "shot.bmp"), readBytes(folder / "TMP" / "tmp.bmp"));
     EXPECT_EQ(state.gUnsavedDownload, 0);
 
     // A copy that fails is reported once and the picture still counts as unsaved.
     state.gUnsavedDownload = -1;
-    dialogs.answers.push_back(folder / "no-such-folder" / "x.bmp");
+    dialogs.choose(folder / "no-such-folder" / "x.bmp");
     menu.mnuBmpSave_Click();
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].style & kStyleCritical, kStyleCritical);
@@ -233,11 +233,11 @@ TEST_F(FileMenuTest, OpeningABmpShowsItUnchangedAndLeavesA464RowRawWorkFile)
 {
     const fs::path bmp = writeBmp("pic.bmp", 600, 460);
     state.gUnsavedDownload = -1;
-    dialogs.answers.push_back(bmp);
+    dialogs.choose(bmp);
     menu.mnuBmpLoad_Click();
 
-    EXPECT_EQ(dialogs.requests.back().filter, "*.bmp|*.bmp");
-    EXPECT_EQ(dialogs.requests.back().filterIndex, 2);
+    EXPECT_EQ(dialogs.shown.back().request.filter, "*.bmp|*.bmp");
+    EXPECT_EQ(dialogs.shown.back().request.filterIndex, 2);
     EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(values(), "3 0 0 0 600 460");
     EXPECT_EQ(imageControls(), true);
