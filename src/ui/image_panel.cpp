@@ -95,6 +95,7 @@ bool ImagePanel::getImage()
         reporter.showMessage("Message", kMessageConversionFailed, "The image could not be converted.");
         return false;
     }
+    view_.setValues(state_.images.sensorImage.hkrHeader);
     QString error;
     if (!view_.showPicture(tmp / "tmp.bmp", error)) {
         messages_.showErrorBox(error.toStdString());

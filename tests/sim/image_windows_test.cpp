@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -106,6 +107,7 @@ TEST_F(ImageWindows, DownloadsTheChosenImageAndTheLiveImageInColour)
     EXPECT_TRUE(imageControlsEnabled());
     EXPECT_TRUE(window.isEnabled());
     EXPECT_EQ(state.gUnsavedDownload, -1);
+    EXPECT_EQ(find<QLabel>("lblValue", 0)->text() + " " + find<QLabel>("lblValue", 5)->text(), "3 464");
     EXPECT_GE(fs::file_size(folder / "TMP" / "tmp.bin"), 282156u); // the PLN file and the block padding
     EXPECT_EQ(five, QImage(QString::fromStdString((folder / "TMP" / "tmp.bmp").string())));
     bool colour = false;
