@@ -25,7 +25,7 @@ void XmodemPeer::receive(std::string_view bytes, int64_t nowMs)
 
 void XmodemPeer::tick(int64_t nowMs)
 {
-    if (state_ != XmodemState::Running)
+    if (state_ != XmodemState::Running || deadline_ < 0 || nowMs < deadline_)
         return;
     if (stalled_) {
         state_ = XmodemState::Abandoned;

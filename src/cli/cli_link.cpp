@@ -6,19 +6,23 @@
 
 #include <cstdio>
 
-bool CliLink::open(const CliOptions& options)
+CliLink::CliLink(const CliOptions& options)
 {
     state.programFolder = options.programFolder;
     if (!fncLoadSettings(state, messages))
-        return false;
+        return;
     state.gLanDelimiter = kCR;
     if (!options.delimiter.empty()) {
         state.gComDelimiter = *terminatorFromName(options.delimiter);
         state.gLanDelimiter = state.gComDelimiter;
     }
     link = std::make_unique<DeviceLink>(state, messages);
-    link->setStatusLogs(&log, nullptr);
+    link->setStatusLogs(&log_, nullptr);
+    ok_ = open(options);
+}
 
+bool CliLink::open(const CliOptions& options)
+{
     if (!options.host.empty()) {
         auto address = parseLanAddress(options.host);
         if (!address) {
@@ -39,7 +43,7 @@ bool CliLink::open(const CliOptions& options)
             state.gComSettings = options.deviceSettings;
     }
     if (link->channel().fncOpenComPort() != 0) {
-        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
+        std::fprintf(stderr, "plnctl: %s\n", log_.last.c_str());
         return false;
     }
     state.gLinkMode = 1;

@@ -3,6 +3,8 @@
 // work files.
 #include "cli_commands.h"
 #include "cli_link.h"
+#include "cli_operation_view.h"
+#include "interrupt_stop.h"
 
 #include "image/bmp_file.h"
 #include "image/bmp_to_raw.h"
@@ -15,7 +17,9 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -46,27 +50,6 @@ public:
 
 private:
     fs::path root_;
-};
-
-// plnctl shows no window: the steps go nowhere, the transfer's count is kept quietly.
-class QuietOperationView : public OperationView {
-public:
-    void setStep(long, const std::string&) override {}
-    void setReadVisible(bool) override {}
-    void setProgressVisible(bool) override {}
-    void showWindow() override {}
-    void unloadWindow() override {}
-    void setMainWindowEnabled(bool) override {}
-    void repaint() override {}
-    void setReadText(const std::string&) override {}
-    void setProgressMaximum(int64_t m) override { maximum_ = m; }
-    int64_t progressMaximum() const override { return maximum_; }
-    void setProgressValue(int64_t v) override { value_ = v; }
-    int64_t progressValue() const override { return value_; }
-
-private:
-    int64_t maximum_ = 0;
-    int64_t value_ = 0;
 };
 
 // No operation of this command chooses a file.
@@ -100,30 +83,37 @@ int usage(const std::string& what)
     return kExitUsage;
 }
 
-// Says why the controller part failed when nothing has said it yet.
-int failed(const CliLink& cli, int shownBefore, const char* what)
-{
-    if (cli.prompter.shown == shownBefore)
-        std::fprintf(stderr, "plnctl: %s\n", what);
-    return kExitFailed;
-}
-
+// One download or upload on one link, with Ctrl+C as the Stop button.
 struct ImageRun {
-    CliLink cli;
-    PrivateWorkFolder work;
-    QuietOperationView view;
-    NoFileDialogs dialogs;
+    explicit ImageRun(const CliOptions& options) : cli(options), view(isatty(2) != 0), stop(cli.state) {}
 
-    bool start(const CliOptions& options)
+    bool start(const std::string& subject)
     {
         if (!work.create()) {
             std::fprintf(stderr, "plnctl: cannot create a work folder in %s\n", fs::temp_directory_path().c_str());
             return false;
         }
-        return cli.open(options);
+        view.setSubject(subject);
+        return cli.ok();
     }
     OperationContext context() { return OperationContext{*cli.link, view, dialogs}; }
+
+    CliLink cli;
+    CliOperationView view;
+    InterruptStop stop;
+    PrivateWorkFolder work;
+    NoFileDialogs dialogs;
 };
+
+// Says why the controller part failed when nothing has said it yet.
+int failed(const ImageRun& run, int shownBefore, const char* what)
+{
+    if (run.stop.interrupted())
+        std::fprintf(stderr, "plnctl: stopped\n");
+    else if (run.cli.prompter.shown == shownBefore)
+        std::fprintf(stderr, "plnctl: %s\n", what);
+    return kExitFailed;
+}
 
 int getImage(const CliOptions& options, const std::string& which, const fs::path& out)
 {
@@ -140,13 +130,13 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
     if (!bmp && ext != ".byr" && ext != ".gry")
         return usage("the output must end in .bmp, .BYR or .GRY");
 
-    ImageRun run;
-    if (!run.start(options))
+    ImageRun run(options);
+    if (!run.start(out.filename().string()))
         return kExitFailed;
     OperationContext ctx = run.context();
     const int before = run.cli.prompter.shown;
     if (!fncImgConvert(ctx, number, run.work.tmp()))
-        return failed(run.cli, before, "the image was not downloaded");
+        return failed(run, before, "the image was not downloaded");
 
     StderrReporter reporter(out.string());
     fs::path result = run.work.tmp() / kDownloadFile;
@@ -191,8 +181,8 @@ int putImage(const CliOptions& options, const fs::path& in)
     if (ext != ".bmp" && ext != ".byr" && ext != ".gry")
         return usage("the input must end in .bmp, .BYR or .GRY");
 
-    ImageRun run;
-    if (!run.start(options))
+    ImageRun run(options);
+    if (!run.start(in.filename().string()))
         return kExitFailed;
     StderrReporter reporter(in.string());
     ImageWorkspace& ws = run.cli.state.images;
@@ -200,12 +190,12 @@ int putImage(const CliOptions& options, const fs::path& in)
         return kExitFailed;
     const int before = run.cli.prompter.shown;
     if (!queryUploadHeader(*run.cli.link, ws))
-        return failed(run.cli, before, "the controller did not give its image format");
+        return failed(run, before, "the controller did not give its image format");
     if (!makeUploadFile(ws, run.work.tmp(), reporter))
         return kExitFailed;
     OperationContext ctx = run.context();
     if (!fncImgLoad(ctx, run.work.tmp()))
-        return failed(run.cli, before, "the image was not uploaded");
+        return failed(run, before, "the image was not uploaded");
     return kExitOk;
 }
 

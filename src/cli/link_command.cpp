@@ -3,13 +3,7 @@
 #include "cli_commands.h"
 #include "cli_link.h"
 
-#include "app/app_state.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "link/device_link.h"
-#include "link/framing.h"
 #include "link/judgement.h"
-#include "link/lan_address.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -87,12 +81,12 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
     if (!plan)
         return kExitUsage;
 
-    CliLink cli;
-    if (!cli.open(options))
+    CliLink cli(options);
+    if (!cli.ok())
         return kExitFailed;
     DeviceLink& link = *cli.link;
-    Messenger& messages = cli.messages;
     StderrPrompter& prompter = cli.prompter;
+    Messenger& messages = cli.messages;
 
     std::string reply = link.fncSendCommand(plan->command);
     if (reply.empty() || reply == "ER") {

@@ -21,6 +21,12 @@ void printUsage()
         "                                  the window shows it, OUT.BYR/.GRY the raw file received\n"
         "  image put IN                    upload a .bmp or raw (.BYR/.GRY) image, gains taken out\n"
         "  bank select N | group select N  switch the active bank or bank group\n"
+        "  bank save|load N FILE           save bank N (0..31) into FILE, or load FILE into it\n"
+        "  group save|load N FILE          the same for bank group N\n"
+        "  system save|load FILE           the same for the system data\n"
+        "  backup DIR                      save every bank, bank group and the system data into DIR\n"
+        "                                  (BANK/, BANKGRP/, SYSTEM/ and MANIFEST.txt, written last)\n"
+        "  restore DIR                     check DIR against its manifest, then load it all back\n"
         "  measure once|inspect|start|stop run or stop a measurement\n"
         "  result                          print the judgement and the measured value\n",
         stderr);
@@ -94,5 +100,7 @@ int main(int argc, char** argv)
         return runConvertCommand(options, args);
     if (command == "image")
         return runImageCommand(options, args);
+    if (isBackupCommand(command, args))
+        return runBackupCommand(options, command, args);
     return runLinkCommand(options, command, args);
 }

@@ -1,4 +1,5 @@
 #include "app_icon.h"
+#include "bank_menus.h"
 #include "frm_main.h"
 #include "image_controls.h"
 #include "link_controls.h"
@@ -39,6 +40,8 @@ int main(int argc, char* argv[]) {
     // The main window's one common file dialog: every command that asks for a file shares it
     // and the file name it remembers.
     QtFileDialogs fileDialogs(&app.mainWindow());
+    // The System, Bank and Bank group menus.
+    BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
     // The picture, the File menu's image entries and the capture, download and upload buttons.
     ImageControls image(&app.mainWindow(), link.link(), fileDialogs);
 

@@ -2,6 +2,7 @@
 #include "control_index.h"
 #include "file_menu.h"
 #include "frm_main.h"
+#include "image_controls.h"
 #include "image_view.h"
 #include "picture_box.h"
 #include "recording_prompter.h"
@@ -10,6 +11,7 @@
 #include "image_test_support.h"
 
 #include "image/bmp_file.h"
+#include "link/device_link.h"
 #include "image/pln_file.h"
 
 #include <QAction>
@@ -94,6 +96,24 @@ protected:
     ImageView view{&window};
     FileMenu menu{&window, state, messages, dialogs, view};
 };
+
+TEST(ImageControlsTest, ConnectingEnablesExactlyTheEntriesThatWorkWithoutAnImage)
+{
+    AppState state;
+    RecordingPrompter prompter;
+    Messenger messages{state, prompter};
+    DeviceLink link(state, messages);
+    ScriptedFileDialogs dialogs;
+    frmMain window;
+    ImageControls image(&window, link, dialogs);
+    for (const char* name : {"mnuBinload2", "mnuBmpLoad"})
+        EXPECT_TRUE(findControlAs<QAction>(&window, name)->isEnabled()) << name;
+    for (const char* name : {"cmdCapture", "cmdConvert"})
+        EXPECT_TRUE(findControlAs<QPushButton>(&window, name)->isEnabled()) << name;
+    for (const char* name : {"mnuBinsave2", "mnuBmpSave"})
+        EXPECT_FALSE(findControlAs<QAction>(&window, name)->isEnabled()) << name;
+    EXPECT_FALSE(findControlAs<QPushButton>(&window, "cmdLoad")->isEnabled());
+}
 
 TEST_F(FileMenuTest, OpeningARawFileShowsItAndEnablesTheImageControls)
 {
