@@ -12,6 +12,8 @@ namespace {
 
 // How long a CR at the end of the input waits for the LF of a CR+LF.
 constexpr int64_t kCrGraceMs = 30;
+// Delay of the closing line after a transfer on TCP.
+constexpr int64_t kClosingLineDelayMs = 20;
 // Paced output goes out in pieces of about this many milliseconds' worth.
 constexpr double kPaceSliceMs = 10;
 
@@ -113,7 +115,7 @@ void SimConnection::step(int64_t nowMs)
     if (transfer_ && transfer_->deadline() >= 0 && nowMs >= transfer_->deadline())
         transfer_->tick(nowMs);
     if (transfer_)
-        transferOutput();
+        transferOutput(nowMs);
     flush(nowMs);
     if (drop_)
         dropLink();
@@ -142,13 +144,17 @@ void SimConnection::transferInput(std::string bytes, int64_t nowMs)
         drop_ = true;
     }
     transferBytes_ += int64_t(bytes.size());
-    transfer_->receive(bytes, nowMs);
+    size_t used = transfer_->receive(bytes, nowMs);
     if (drop_)
         return; // the link goes before the answer
-    transferOutput();
+    transferOutput(nowMs);
+    if (!transfer_ && used < bytes.size()) {
+        reader_.feed(bytes.substr(used));
+        crSince_ = -1;
+    }
 }
 
-void SimConnection::transferOutput()
+void SimConnection::transferOutput(int64_t nowMs)
 {
     std::string out = transfer_->takeOutput();
     if (!drop_ && !out.empty()) {
@@ -160,10 +166,10 @@ void SimConnection::transferOutput()
         queue(pty_ ? out : telnetEscape(out));
     }
     if (!drop_ && transfer_->state() != XmodemState::Running)
-        endTransfer();
+        endTransfer(nowMs);
 }
 
-void SimConnection::endTransfer()
+void SimConnection::endTransfer(int64_t nowMs)
 {
     XmodemState state = transfer_->state();
     bool ok = state == XmodemState::Done;
@@ -176,8 +182,10 @@ void SimConnection::endTransfer()
         }
     }
     // Only the TCP port closes a transfer with a line; a stall that was given up ends quietly.
+    // The line comes a moment after the last ACK, as from a controller that first stores what
+    // it received; the tool then reads the ACK and the line separately.
     if (!pty_ && state != XmodemState::Abandoned)
-        queue((ok ? "OK" : "ER") + transferTerminator_);
+        replies_.push_front({nowMs + kClosingLineDelayMs, (ok ? "OK" : "ER") + transferTerminator_, {}, {}});
     transfer_.reset();
 }
 
@@ -204,10 +212,14 @@ void SimConnection::flush(int64_t nowMs)
         wire_.clear();
         return;
     }
-    // Paced: once the line has gone idle a new run starts, so no burst is saved up.
-    if (double(nowMs) > double(pacedSince_) + double(pacedSent_) / bytesPerMs_ + 1) {
-        pacedSince_ = nowMs;
-        pacedSent_ = 0;
+    // Paced: a run of bytes follows the line rate from its first byte; a new run starts only
+    // once the line has gone idle, so no burst is saved up in a pause.
+    if (!pacedRun_) {
+        if (double(nowMs) > double(pacedSince_) + double(pacedSent_) / bytesPerMs_) {
+            pacedSince_ = nowMs;
+            pacedSent_ = 0;
+        }
+        pacedRun_ = true;
     }
     if (nowMs < blockedUntil_)
         return;
@@ -219,6 +231,7 @@ void SimConnection::flush(int64_t nowMs)
     if (written > 0) {
         wire_.erase(0, size_t(written));
         pacedSent_ += written;
+        pacedRun_ = !wire_.empty();
     } else if (written < 0 && errno == EAGAIN) {
         blockedUntil_ = nowMs + 50; // nobody reads the terminal: try again a little later
     }
@@ -241,6 +254,7 @@ void SimConnection::dropLink()
     if (!openPty(options_.ptyLink, pty_.get()))
         std::fprintf(stderr, "plnsim: the pseudo-terminal could not be replaced\n");
     pacedSent_ = 0;
+    pacedRun_ = false;
 }
 
 int64_t SimConnection::wakeAt() const

@@ -47,8 +47,8 @@ private:
     void answer(const CommandLine& line, int64_t nowMs);
     void startTransfer(const Reply& reply, int64_t nowMs);
     void transferInput(std::string bytes, int64_t nowMs);
-    void transferOutput();
-    void endTransfer();
+    void transferOutput(int64_t nowMs);
+    void endTransfer(int64_t nowMs);
     void queue(const std::string& bytes);
     void flush(int64_t nowMs);
     void dropLink();
@@ -78,4 +78,5 @@ private:
     int64_t pacedSince_ = 0;
     int64_t pacedSent_ = 0;
     int64_t blockedUntil_ = 0;
+    bool pacedRun_ = false;     // wire_ has bytes of a run that keeps the line busy
 };

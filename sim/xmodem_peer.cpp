@@ -4,11 +4,13 @@
 
 #include <utility>
 
-void XmodemPeer::receive(std::string_view bytes, int64_t nowMs)
+size_t XmodemPeer::receive(std::string_view bytes, int64_t nowMs)
 {
+    size_t used = 0;
     for (char c : bytes) {
         if (state_ != XmodemState::Running)
-            return;
+            break;
+        ++used;
         if (stalled_) {
             // Silent until the tool gives up: two CAN, or a quiet link for a while.
             if (cancelled(c)) {
@@ -21,6 +23,7 @@ void XmodemPeer::receive(std::string_view bytes, int64_t nowMs)
         }
         onByte(c, nowMs);
     }
+    return used;
 }
 
 void XmodemPeer::tick(int64_t nowMs)

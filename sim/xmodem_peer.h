@@ -28,8 +28,9 @@ enum class XmodemState {
 class XmodemPeer {
 public:
     virtual ~XmodemPeer() = default;
-    // Bytes from the tool, already freed of any telnet escaping.
-    void receive(std::string_view bytes, int64_t nowMs);
+    // Bytes from the tool, already freed of any telnet escaping. Returns how many were taken:
+    // what follows the end of the transfer belongs to the command lines.
+    size_t receive(std::string_view bytes, int64_t nowMs);
     // Call when nowMs has reached deadline().
     void tick(int64_t nowMs);
     int64_t deadline() const { return deadline_; } // -1: nothing is due

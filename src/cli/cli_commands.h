@@ -36,5 +36,8 @@ bool isBackupCommand(const std::string& command, const std::vector<std::string>&
 int runBackupCommand(const CliOptions& options, const std::string& command,
                      const std::vector<std::string>& args);
 
+// `xmodem recv|send FILE`: one bare XMODEM transfer on the link (xmodem_command.cpp).
+int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& args);
+
 // Prints the usage text to stderr.
 void printUsage();

@@ -1,28 +1,30 @@
 #include "cli_link.h"
 
 #include "app/settings.h"
+#include "link/command_channel.h"
 #include "link/framing.h"
 #include "link/lan_address.h"
 
 #include <cstdio>
 
-CliLink::CliLink(const CliOptions& options)
+CliLink::CliLink(const CliOptions& options) : host_(options.host)
+{
+    ok_ = setUp(options);
+}
+
+bool CliLink::setUp(const CliOptions& options)
 {
     state.programFolder = options.programFolder;
     if (!fncLoadSettings(state, messages))
-        return;
+        return false;
     state.gLanDelimiter = kCR;
     if (!options.delimiter.empty()) {
         state.gComDelimiter = *terminatorFromName(options.delimiter);
         state.gLanDelimiter = state.gComDelimiter;
     }
     link = std::make_unique<DeviceLink>(state, messages);
-    link->setStatusLogs(&log_, nullptr);
-    ok_ = open(options);
-}
+    link->setStatusLogs(&log, nullptr);
 
-bool CliLink::open(const CliOptions& options)
-{
     if (!options.host.empty()) {
         auto address = parseLanAddress(options.host);
         if (!address) {
@@ -43,9 +45,27 @@ bool CliLink::open(const CliOptions& options)
             state.gComSettings = options.deviceSettings;
     }
     if (link->channel().fncOpenComPort() != 0) {
-        std::fprintf(stderr, "plnctl: %s\n", log_.last.c_str());
+        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
         return false;
     }
     state.gLinkMode = 1;
+    return true;
+}
+
+bool CliLink::connectNow()
+{
+    if (state.gLinkMode != 2)
+        return true;
+    TcpSocket& socket = link->socket();
+    socket.connectToRemote();
+    int64_t limit = link->clock().nowMs() + kLanReconnectMs;
+    while (socket.state() != kSockConnected) {
+        int s = socket.state();
+        if (link->clock().nowMs() >= limit || s == kSockClosed || s == kSockError) {
+            std::fprintf(stderr, "plnctl: cannot connect to %s\n", host_.c_str());
+            return false;
+        }
+        link->waiter().waitUntil(limit, Pump::NonInput);
+    }
     return true;
 }

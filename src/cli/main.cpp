@@ -28,7 +28,8 @@ void printUsage()
         "                                  (BANK/, BANKGRP/, SYSTEM/ and MANIFEST.txt, written last)\n"
         "  restore DIR                     check DIR against its manifest, then load it all back\n"
         "  measure once|inspect|start|stop run or stop a measurement\n"
-        "  result                          print the judgement and the measured value\n",
+        "  result                          print the judgement and the measured value\n"
+        "  xmodem recv|send FILE           receive or send one file with XMODEM, no command first\n",
         stderr);
 }
 
@@ -102,5 +103,7 @@ int main(int argc, char** argv)
         return runImageCommand(options, args);
     if (isBackupCommand(command, args))
         return runBackupCommand(options, command, args);
+    if (command == "xmodem")
+        return runXmodemCommand(options, args);
     return runLinkCommand(options, command, args);
 }

@@ -8,8 +8,9 @@
 #include <algorithm>
 
 namespace {
-// A wait that lets the Stop button run wakes this often to let its caller see gStopRequest.
-constexpr int64_t kStopCheckMs = 50;
+// A wait that lets the Stop button run ends after every event it handles; this is only the
+// longest it sleeps without one.
+constexpr int64_t kStopCheckMs = 250;
 }
 
 void QtWaiter::waitUntil(int64_t deadlineMs, Pump pump)
@@ -38,9 +39,23 @@ void QtWaiter::waitUntil(int64_t deadlineMs, Pump pump)
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(int(left));
     QEventLoop* outer = current_;
+    QObject* outerTimer = currentTimer_;
     current_ = &loop;
+    currentTimer_ = &timer;
+    if (pump == Pump::All && watching_++ == 0)
+        QCoreApplication::instance()->installEventFilter(this);
     loop.exec(flags);
+    if (pump == Pump::All && --watching_ == 0)
+        QCoreApplication::instance()->removeEventFilter(this);
     current_ = outer;
+    currentTimer_ = outerTimer;
+}
+
+bool QtWaiter::eventFilter(QObject* watched, QEvent*)
+{
+    if (current_ && watched != currentTimer_ && watched != current_)
+        current_->quit();
+    return false;
 }
 
 void QtWaiter::wake()

@@ -18,7 +18,14 @@ public slots:
     // Ends the wait in progress: something the waiting code looks at may have changed.
     void wake();
 
+protected:
+    // While a wait runs every window event, any event it handles (the Stop click, Ctrl-C's
+    // notifier, a timer) may have set gStopRequest: the wait ends so its caller looks.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     Clock& clock_;
     QEventLoop* current_ = nullptr;
+    QObject* currentTimer_ = nullptr;
+    int watching_ = 0;  // nesting depth of the waits that watch every event
 };

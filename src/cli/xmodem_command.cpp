@@ -1,0 +1,66 @@
+// plnctl xmodem recv|send FILE: one bare XMODEM transfer over the chosen link, with no
+// command before it (the controller, or a test peer, is already waiting). On TCP the
+// controller's closing reply is still taken.
+#include "cli_commands.h"
+#include "cli_link.h"
+#include "progress_printer.h"
+#include "sigint_stop.h"
+
+#include "link/link_error.h"
+#include "xmodem/transfer_control.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* reasonFor(int status)
+{
+    switch (status) {
+    case kXmStopped: return "stopped";
+    case kXmFailed: return "the transfer failed";
+    case kXmTimeout: return "the transfer timed out";
+    case kXmCancelled: return "the controller cancelled the transfer";
+    default: return "the transfer failed";
+    }
+}
+
+} // namespace
+
+int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& args)
+{
+    if (args.size() != 2 || (args[0] != "recv" && args[0] != "send")) {
+        std::fprintf(stderr, "plnctl: xmodem takes recv FILE or send FILE\n");
+        printUsage();
+        return kExitUsage;
+    }
+    const bool receiving = args[0] == "recv";
+    const std::filesystem::path file = args[1];
+
+    CliLink cli(options);
+    if (!cli.open() || !cli.connectNow())
+        return kExitFailed;
+    SigintStop stop(cli.state);
+    ProgressPrinter printer(stderrIsTerminal());
+    ProgressTransferView view(printer);
+    TransferControl control(*cli.link, view);
+
+    int before = cli.prompter.shown;
+    bool ok = false;
+    try {
+        ok = receiving ? control.fncReceiveFile(file) : control.fncSendFile(file);
+    } catch (const LinkError& e) {
+        printer.finish();
+        if (e.number() == kErrEmptyFile)
+            std::fprintf(stderr, "plnctl: %s is empty: there is nothing to send\n", file.string().c_str());
+        else
+            std::fprintf(stderr, "plnctl: %s\n", e.what());
+        return kExitFailed;
+    }
+    printer.finish();
+    if (ok)
+        return kExitOk;
+    // Messages 22 and 23 and failures with a box have been printed already.
+    if (cli.prompter.shown == before)
+        std::fprintf(stderr, "plnctl: %s\n", reasonFor(control.lastStatus()));
+    return kExitFailed;
+}

@@ -1,0 +1,144 @@
+// The tool's transfer control against plnsim over loopback TCP and a pseudo-terminal: two
+// independent XMODEM implementations checking each other.
+#include "controller_data.h"
+#include "link_fixture.h"
+#include "sim_process.h"
+#include "test_picture.h"
+
+#include "image/pln_file.h"
+#include "link/device_link.h"
+#include "xmodem/transfer_control.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+std::string padded(std::string s)
+{
+    s.resize((s.size() + 127) / 128 * 128, char(0xFF));
+    return s;
+}
+
+struct NoReporter : ImageReporter {
+    void showError(const std::string& d) override { errors += d; }
+    void showMessage(const std::string&, int, const std::string& d) override { errors += d; }
+    std::string errors;
+};
+
+class SimRoundTrip : public ::testing::Test {
+protected:
+    SimRoundTrip()
+    {
+        prepareTestState(state, folder);
+        folder.write("MessageENG.ini", "[Message]\r\n21=No link.@48\r\n22=No valid reply.@16\r\n"
+                                       "23=Timed out.@16\r\n24=ER.@48\r\n[Label]\r\n4=Received\r\n5=bytes\r\n");
+        link.setStatusLogs(&log, nullptr);
+    }
+    void useSerial(const std::string& device)
+    {
+        link.channel().setDeviceResolver([device](int) { return device; });
+        ASSERT_EQ(link.channel().fncOpenComPort(), 0);
+        state.gLinkMode = 1;
+    }
+    void useLan(int port)
+    {
+        link.socket().setRemote("127.0.0.1", uint16_t(port));
+        link.socket().connectToRemote();
+        state.gLinkMode = 2;
+    }
+    std::vector<long> boxes()
+    {
+        std::vector<long> n;
+        for (const auto& b : prompter.shown)
+            n.push_back(b.number);
+        prompter.shown.clear();
+        return n;
+    }
+    // Loads a bank and saves it again; then downloads image 7 and reads it as the tool does.
+    void loadSaveAndDownload()
+    {
+        std::string file;
+        for (int i = 0; i < 1000; ++i)
+            file += i % 50 == 0 ? std::string("\r\n\xff") : std::string(1, char(i * 13));
+        folder.write("up.BNK", file);
+        ASSERT_EQ(link.fncSendCommand("BNKLOAD 0 4"), "READY");
+        EXPECT_TRUE(control.fncSendFile(folder / "up.BNK"));
+        ASSERT_EQ(link.fncSendCommand("BNKSAVE 0 4"), "READY");
+        EXPECT_TRUE(control.fncReceiveFile(folder / "down.BNK"));
+        EXPECT_EQ(folder.read("down.BNK"), padded(file));
+
+        ASSERT_EQ(link.fncSendCommand("IMGSAVE 0 7"), "READY");
+        ASSERT_TRUE(control.fncReceiveFile(folder / "tmp.bin"));
+        EXPECT_EQ(folder.read("tmp.bin"), padded(testPictureFile(7)));
+        ImageWorkspace ws;
+        NoReporter reporter;
+        ASSERT_TRUE(fncReadFile_PLN(ws, folder / "tmp.bin", reporter)) << reporter.errors;
+        EXPECT_EQ(ws.sensorImage.plnHeader.width, 608);
+        EXPECT_EQ(ws.sensorImage.plnHeader.height, 464);
+        std::array<uint8_t, 4> check{};
+        std::string error;
+        ASSERT_TRUE(computeCheckBytes(ws.sensorImage, check, error));
+        EXPECT_EQ(ws.sensorImage.checkBytes, check);
+
+        EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK"); // the link is back in command mode
+        EXPECT_EQ(boxes(), std::vector<long>{});
+    }
+
+    TempFolder folder;
+    AppState state;
+    RecordingPrompter prompter;
+    Messenger messenger{state, prompter};
+    RecordingStatusLog log;
+    DeviceLink link{state, messenger};
+    PlainTransferView view;
+    TransferControl control{link, view};
+};
+
+} // namespace
+
+TEST_F(SimRoundTrip, OverTcp)
+{
+    SimProcess sim({"--tcp", "0"});
+    useLan(sim.tcpPort);
+    loadSaveAndDownload();
+}
+
+TEST_F(SimRoundTrip, OverThePseudoTerminal)
+{
+    std::string linkPath = (folder / "com1").string();
+    SimProcess sim({"--pty", linkPath});
+    useSerial(linkPath);
+    loadSaveAndDownload();
+}
+
+TEST_F(SimRoundTrip, TheToolRidesOutTheSimulatorsFaultsOverTcp)
+{
+    struct Case { std::vector<std::string> flags; bool ok; int status; std::vector<long> boxes; };
+    const Case cases[] = {
+        {{"--corrupt-block", "2"}, true, kXmComplete, {}},
+        {{"--nak-count", "3"}, true, kXmComplete, {}},
+        {{"--cancel-after", "1"}, false, kXmCancelled, {}},
+    };
+    const std::string bank = padded(ControllerData::initialContents("BNK", 9));
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"--tcp", "0"};
+        args.insert(args.end(), c.flags.begin(), c.flags.end());
+        SimProcess sim(args);
+        useLan(sim.tcpPort);
+        std::filesystem::remove(folder / "down.BNK");
+        ASSERT_EQ(link.fncSendCommand("BNKSAVE 0 9"), "READY") << c.flags[0];
+        EXPECT_EQ(control.fncReceiveFile(folder / "down.BNK"), c.ok) << c.flags[0];
+        EXPECT_EQ(control.lastStatus(), c.status) << c.flags[0];
+        if (c.ok)
+            EXPECT_EQ(folder.read("down.BNK"), bank) << c.flags[0];
+        EXPECT_EQ(boxes(), c.boxes) << c.flags[0];
+        link.socket().close();
+    }
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

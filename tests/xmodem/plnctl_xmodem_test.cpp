@@ -1,0 +1,120 @@
+// plnctl xmodem recv|send as a user runs it, against lrzsz across a pseudo-terminal, and
+// Ctrl-C in the middle of a transfer.
+#include "child_process.h"
+#include "link_fixture.h"
+#include "socat_peer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PlnctlXmodem : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!haveSocatAndLrzsz())
+            GTEST_SKIP() << "socat and lrzsz are needed (scripts/deps)";
+        writeTestMessages(folder);
+        writeTestSettings(folder);
+    }
+    std::vector<std::string> args(const std::string& direction, const std::string& file)
+    {
+        return {"--program-folder", folder.path().string(), "--device", (folder / "tty").string(), "xmodem",
+                direction, (folder / file).string()};
+    }
+    std::vector<std::string> filesInFolder() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    TempFolder folder;
+};
+
+std::string fileOf(size_t n)
+{
+    std::string f(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        f[i] = char((i * 131 + 7) & 0xFF);
+    return f;
+}
+
+TEST_F(PlnctlXmodem, ReceivesFromSxAndSendsToRx)
+{
+    const std::string sent = fileOf(5000);
+    folder.write("sent.bin", sent);
+    folder.write("got.bin", "previous");
+    {
+        Socat peer(folder / "tty", "EXEC:sx -q sent.bin", false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ChildResult r = runChild(PLNCTL_PATH, args("recv", "got.bin"));
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");  // no terminal: no progress line
+        EXPECT_EQ(folder.read("got.bin"), sent + std::string(120, '\x1a'));
+    }
+    {
+        Socat peer(folder / "tty", "EXEC:rx -q -b -c rx.bin", true);
+        ChildResult r = runChild(PLNCTL_PATH, args("send", "sent.bin"));
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(peer.wait(5000), 0);
+        EXPECT_EQ(folder.read("rx.bin"), sent + std::string(120, '\xff'));
+    }
+}
+
+TEST_F(PlnctlXmodem, EmptyFileAndBadArgumentsAreRefused)
+{
+    folder.write("empty.bin", "");
+    Socat peer(folder / "tty", "SYSTEM:cat >peer.log", false);
+    ChildResult r = runChild(PLNCTL_PATH, args("send", "empty.bin"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("empty"), std::string::npos) << r.err;
+    r = runChild(PLNCTL_PATH, args("sideways", "empty.bin"));
+    EXPECT_EQ(r.exitCode, 2);
+}
+
+TEST_F(PlnctlXmodem, CtrlCStopsWithTenCanAndKeepsThePreviousFile)
+{
+    folder.write("got.bin", "previous");
+    // A peer that never sends: everything we write lands in peer.log.
+    Socat peer(folder / "tty", "SYSTEM:cat >peer.log", false);
+    int err[2];
+    ASSERT_EQ(pipe(err), 0);
+    std::vector<std::string> a = args("recv", "got.bin");
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(err[1], 2);
+        close(err[0]);
+        std::vector<char*> argv{const_cast<char*>(PLNCTL_PATH)};
+        for (auto& s : a)
+            argv.push_back(s.data());
+        argv.push_back(nullptr);
+        execv(PLNCTL_PATH, argv.data());
+        _exit(127);
+    }
+    close(err[1]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    auto stopAt = std::chrono::steady_clock::now();
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - stopAt).count();
+    std::string text;
+    char buf[512];
+    for (ssize_t n; (n = read(err[0], buf, sizeof buf)) > 0;)
+        text.append(buf, size_t(n));
+    close(err[0]);
+
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(text, "plnctl: stopped\n");
+    EXPECT_GE(seconds, 0.95);  // the one-second pause of the stop sequence
+    EXPECT_LT(seconds, 3.0);
+    EXPECT_EQ(folder.read("got.bin"), "previous");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(folder.read("peer.log"), "C" + std::string(10, '\x18'));
+    EXPECT_EQ(filesInFolder(), (std::vector<std::string>{"MessageENG.ini", "Setting.ini", "got.bin", "peer.log", "tty"}));
+}
+
+} // namespace
