@@ -17,6 +17,17 @@ constexpr int64_t kClosingLineDelayMs = 20;
 // Paced output goes out in pieces of about this many milliseconds' worth.
 constexpr double kPaceSliceMs = 10;
 
+// Command lines keep only text and line ends: the rest of a stop sequence (ten CAN, of which
+// two end the transfer) or other stray transfer bytes must not become part of the next command.
+std::string commandText(std::string_view bytes)
+{
+    std::string text;
+    for (char c : bytes)
+        if (uint8_t(c) >= 0x20 || c == '\r' || c == '\n')
+            text += c;
+    return text;
+}
+
 bool writeAll(int fd, const std::string& bytes)
 {
     size_t done = 0;
@@ -70,7 +81,7 @@ void SimConnection::onReadable(int64_t nowMs)
     if (transfer_) {
         transferInput(std::move(bytes), nowMs);
     } else {
-        reader_.feed(bytes);
+        reader_.feed(commandText(bytes));
         crSince_ = -1;
     }
 }
@@ -149,7 +160,7 @@ void SimConnection::transferInput(std::string bytes, int64_t nowMs)
         return; // the link goes before the answer
     transferOutput(nowMs);
     if (!transfer_ && used < bytes.size()) {
-        reader_.feed(bytes.substr(used));
+        reader_.feed(commandText(std::string_view(bytes).substr(used)));
         crSince_ = -1;
     }
 }
@@ -249,10 +260,16 @@ void SimConnection::dropLink()
         return;
     }
     // Like a cable pulled and put back: the tool's open port dies, the link name leads to a
-    // fresh terminal.
-    closePty(pty_.get());
-    if (!openPty(options_.ptyLink, pty_.get()))
+    // fresh terminal. The new one is in place before the old one goes, so a tool that reopens
+    // the link as soon as its port fails finds it.
+    Pty fresh;
+    if (openPty(options_.ptyLink, &fresh)) {
+        closePty(pty_.get());
+        *pty_ = std::move(fresh);
+    } else {
         std::fprintf(stderr, "plnsim: the pseudo-terminal could not be replaced\n");
+        closePty(pty_.get());
+    }
     pacedSent_ = 0;
     pacedRun_ = false;
 }

@@ -28,9 +28,12 @@ bool openPty(const std::string& link, Pty* pty)
         cfsetospeed(&t, B38400);
         tcsetattr(pty->slave, TCSANOW, &t);
     }
-    ::unlink(link.c_str());
-    if (::symlink(pty->device.c_str(), link.c_str()) != 0) {
+    // The link is replaced in one step, so whoever opens it finds the old or the new terminal.
+    const std::string fresh = link + ".new";
+    ::unlink(fresh.c_str());
+    if (::symlink(pty->device.c_str(), fresh.c_str()) != 0 || ::rename(fresh.c_str(), link.c_str()) != 0) {
         std::fprintf(stderr, "plnsim: cannot create %s: %s\n", link.c_str(), std::strerror(errno));
+        ::unlink(fresh.c_str());
         closePty(pty);
         return false;
     }

@@ -11,7 +11,7 @@ struct Pty {
     std::string device;
 };
 
-// Opens a new pseudo-terminal in raw mode and points the symbolic link at it. False with a
-// message on stderr when it cannot.
+// Opens a new pseudo-terminal in raw mode and points the symbolic link at it (replacing any
+// link of that name at once). False with a message on stderr when it cannot.
 bool openPty(const std::string& link, Pty* pty);
 void closePty(Pty* pty);

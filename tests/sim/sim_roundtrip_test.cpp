@@ -132,6 +132,8 @@ TEST_F(SimRoundTrip, TheToolRidesOutTheSimulatorsFaultsOverTcp)
         if (c.ok)
             EXPECT_EQ(folder.read("down.BNK"), bank) << c.flags[0];
         EXPECT_EQ(boxes(), c.boxes) << c.flags[0];
+        if (c.ok)
+            EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK") << c.flags[0];
         link.socket().close();
     }
 }

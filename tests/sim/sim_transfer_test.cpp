@@ -99,6 +99,16 @@ TEST(SimTransfer, TcpTransfersAreStuffedAndEndWithTheClosingLine)
     EXPECT_EQ(tool.command("IMGSAVE 0 -1"), "READY");
     EXPECT_EQ(tool.receive('C').data, padded(plnFileOf(frame), char(0xFF)));
     EXPECT_EQ(tool.line(), "OK");
+
+    // The tool's stop: ten CAN; the transfer ends at the second and the rest is not a command.
+    EXPECT_EQ(tool.command("SYSSAVE 0"), "READY");
+    tool.send("C");
+    EXPECT_EQ(tool.byte(), xm::kSoh);
+    tool.send(std::string(10, xm::kCan));
+    std::string rest;
+    while (rest.find("ER\r") == std::string::npos && tool.rawByte() >= 0)
+        rest = tool.raw.substr(tool.raw.size() - std::min<size_t>(tool.raw.size(), 3));
+    EXPECT_EQ(rest, "ER\r");
     EXPECT_EQ(tool.command("CAPTURE"), "OK");
 }
 
@@ -238,9 +248,11 @@ TEST(SimTransfer, DropAfterClosesTheLinkMidTransfer)
     }
     {
         ScriptPeer tool = ScriptPeer::pty(link);
+        const auto before = std::filesystem::read_symlink(link);
         ASSERT_EQ(tool.command("SYSSAVE 0"), "READY");
         ScriptPeer::Received r = tool.receive('C');
         EXPECT_FALSE(r.done);
+        EXPECT_NE(std::filesystem::read_symlink(link), before); // in place before the old one went
         EXPECT_LT(r.data.size(), 300u);
         EXPECT_EQ(tool.rawByte(300), -2); // the old terminal is gone
     }
