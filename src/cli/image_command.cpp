@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -25,31 +27,44 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A fresh folder of this run's own, holding the work folder TMP; removed when the run ends.
-class PrivateWorkFolder {
+// A fresh folder of this run's own, laid out like a program folder (its TMP holds the work
+// files), removed with everything in it when the run ends.
+class RunWorkFolder {
 public:
-    bool create()
+    RunWorkFolder()
     {
         std::error_code ec;
         std::string pattern = (fs::temp_directory_path(ec) / "plnctl-XXXXXX").string();
-        if (ec || !::mkdtemp(pattern.data()))
-            return false;
+        if (ec || !::mkdtemp(pattern.data())) {
+            error_ = "cannot make a work folder " + pattern + ": " + std::strerror(errno);
+            return;
+        }
         root_ = pattern;
         fs::create_directory(root_ / "TMP", ec);
-        return !ec;
+        if (ec) {
+            error_ = "cannot make a work folder " + (root_ / "TMP").string() + ": " + ec.message();
+            fs::remove_all(root_, ec);
+            root_.clear();
+        }
     }
-    ~PrivateWorkFolder()
+    ~RunWorkFolder()
     {
         std::error_code ec;
         if (!root_.empty())
             fs::remove_all(root_, ec);
     }
+    RunWorkFolder(const RunWorkFolder&) = delete;
+    RunWorkFolder& operator=(const RunWorkFolder&) = delete;
+
+    bool ok() const { return !root_.empty(); }
+    const std::string& error() const { return error_; }
     // Stands for the program folder in the image functions: they write root/TMP/tmp.bmp.
     const fs::path& root() const { return root_; }
     fs::path tmp() const { return root_ / "TMP"; }
 
 private:
     fs::path root_;
+    std::string error_;
 };
 
 // No operation of this command chooses a file.
@@ -89,8 +104,8 @@ struct ImageRun {
 
     bool start(const std::string& subject)
     {
-        if (!work.create()) {
-            std::fprintf(stderr, "plnctl: cannot create a work folder in %s\n", fs::temp_directory_path().c_str());
+        if (!work.ok()) {
+            std::fprintf(stderr, "plnctl: %s\n", work.error().c_str());
             return false;
         }
         view.setSubject(subject);
@@ -101,7 +116,7 @@ struct ImageRun {
     CliLink cli;
     CliOperationView view;
     InterruptStop stop;
-    PrivateWorkFolder work;
+    RunWorkFolder work;
     NoFileDialogs dialogs;
 };
 
@@ -157,7 +172,7 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
 
 // Takes the picture or raw file in as the File menu's open commands do, leaving the upload
 // image ready for the upload.
-bool loadForUpload(ImageWorkspace& ws, const PrivateWorkFolder& work, const fs::path& in, StderrReporter& reporter)
+bool loadForUpload(ImageWorkspace& ws, const RunWorkFolder& work, const fs::path& in, StderrReporter& reporter)
 {
     const fs::path workFile = work.tmp() / kDownloadFile;
     if (lowerExtension(in) == ".bmp") {
