@@ -6,14 +6,14 @@
 #include "cli_commands.h"
 #include "cli_link.h"
 #include "cli_operation_view.h"
-#include "interrupt_stop.h"
+#include "progress_printer.h"
+#include "sigint_stop.h"
 
 #include "operations/bank_operations.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -67,17 +67,18 @@ std::string nameOf(const BackupTarget& t)
 // One save or load per call, on one link, with Ctrl+C as the stop request.
 class BackupSession {
 public:
-    explicit BackupSession(const CliOptions& options)
-        : cli_(options), view_(isatty(2) != 0), stop_(cli_.state)
+    explicit BackupSession(const CliOptions& options) : cli_(options), view_(stderrIsTerminal())
     {
+        ok_ = cli_.open();
+        if (ok_)
+            stop_ = std::make_unique<SigintStop>(cli_.state);
     }
-    bool ok() const { return cli_.ok(); }
-    bool interrupted() const { return stop_.interrupted(); }
+    bool ok() const { return ok_; }
+    bool interrupted() const { return stop_ && stop_->requested(); }
 
     bool run(bool save, const BackupTarget& target, const fs::path& file)
     {
         dialogs_.path = file;
-        view_.setSubject(file.filename().string());
         OperationContext ctx{*cli_.link, view_, dialogs_};
         const int boxesBefore = cli_.prompter.shown;
         bool ok = false;
@@ -91,7 +92,7 @@ public:
         }
         }
         if (!ok) {
-            if (stop_.interrupted())
+            if (interrupted())
                 std::fprintf(stderr, "plnctl: stopped; %s is as it was\n", file.string().c_str());
             else if (cli_.prompter.shown == boxesBefore)
                 std::fprintf(stderr, "plnctl: %s of %s failed\n", save ? "save" : "load", file.string().c_str());
@@ -102,8 +103,9 @@ public:
 private:
     CliLink cli_;
     CliOperationView view_;
-    InterruptStop stop_;
+    std::unique_ptr<SigintStop> stop_;
     GivenPathDialogs dialogs_;
+    bool ok_ = false;
 };
 
 int backupAll(const CliOptions& options, const fs::path& folder)

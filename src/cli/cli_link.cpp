@@ -7,42 +7,36 @@
 
 #include <cstdio>
 
-CliLink::CliLink(const CliOptions& options) : host_(options.host)
+bool CliLink::open()
 {
-    ok_ = setUp(options);
-}
-
-bool CliLink::setUp(const CliOptions& options)
-{
-    state.programFolder = options.programFolder;
+    state.programFolder = options_.programFolder;
     if (!fncLoadSettings(state, messages))
         return false;
     state.gLanDelimiter = kCR;
-    if (!options.delimiter.empty()) {
-        state.gComDelimiter = *terminatorFromName(options.delimiter);
+    if (!options_.delimiter.empty()) {
+        state.gComDelimiter = *terminatorFromName(options_.delimiter);
         state.gLanDelimiter = state.gComDelimiter;
     }
     link = std::make_unique<DeviceLink>(state, messages);
     link->setStatusLogs(&log, nullptr);
 
-    if (!options.host.empty()) {
-        auto address = parseLanAddress(options.host);
+    if (!options_.host.empty()) {
+        auto address = parseLanAddress(options_.host);
         if (!address) {
-            std::fprintf(stderr, "plnctl: bad address %s\n", options.host.c_str());
+            std::fprintf(stderr, "plnctl: bad address %s\n", options_.host.c_str());
             return false;
         }
-        // The first exchange connects, as after a dropped link.
         link->socket().setRemote(address->host, address->port);
         state.gLinkMode = 2;
         return true;
     }
-    if (options.com)
-        state.gComPort = int16_t(*options.com);
-    if (!options.device.empty()) {
-        std::string device = options.device;
+    if (options_.com)
+        state.gComPort = int16_t(*options_.com);
+    if (!options_.device.empty()) {
+        std::string device = options_.device;
         link->channel().setDeviceResolver([device](int) { return device; });
-        if (!options.deviceSettings.empty())
-            state.gComSettings = options.deviceSettings;
+        if (!options_.deviceSettings.empty())
+            state.gComSettings = options_.deviceSettings;
     }
     if (link->channel().fncOpenComPort() != 0) {
         std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
@@ -62,7 +56,7 @@ bool CliLink::connectNow()
     while (socket.state() != kSockConnected) {
         int s = socket.state();
         if (link->clock().nowMs() >= limit || s == kSockClosed || s == kSockError) {
-            std::fprintf(stderr, "plnctl: cannot connect to %s\n", host_.c_str());
+            std::fprintf(stderr, "plnctl: cannot connect to %s\n", options_.host.c_str());
             return false;
         }
         link->waiter().waitUntil(limit, Pump::NonInput);

@@ -1,6 +1,6 @@
 #pragma once
-// The link of one plnctl run: the state from the program folder's settings, message boxes on
-// stderr and the link the options name (--com, --device or --host).
+// What every controller command of plnctl starts from: the program state with its settings,
+// message boxes on stderr, and the link that the global options name.
 
 #include "cli_commands.h"
 #include "stderr_prompter.h"
@@ -8,7 +8,6 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "link/device_link.h"
-#include "link/status_log.h"
 
 #include <memory>
 #include <string>
@@ -22,24 +21,20 @@ public:
 
 class CliLink {
 public:
-    // Loads the settings and makes the link; ok() is false (reason printed) when either failed.
+    explicit CliLink(const CliOptions& options) : options_(options) {}
+
+    // Loads the settings and makes the link; false (reason printed) when it cannot be made.
     // On TCP the connection is made by the first exchange, or by connectNow().
-    explicit CliLink(const CliOptions& options);
-    bool ok() const { return ok_; }
-    // The outcome of the set-up the constructor made.
-    bool open() const { return ok_; }
+    bool open();
     // TCP: connects now, waiting up to 6000 ms; false (reason printed) when it does not.
     bool connectNow();
 
     AppState state;
     StderrPrompter prompter;
     Messenger messages{state, prompter};
-    LastLineLog log; // outlives the link, which may log while it closes
+    LastLineLog log;
     std::unique_ptr<DeviceLink> link;
 
 private:
-    bool setUp(const CliOptions& options);
-
-    std::string host_;
-    bool ok_ = false;
+    const CliOptions& options_;
 };

@@ -1,36 +1,43 @@
 #pragma once
-// plnctl's operation window: no window, and the transfer's progress as one line on stderr that
-// is rewritten in place, only when stderr is a terminal (a log file gets no carriage returns).
+// plnctl's operation window: no window; the transfer's progress goes to the shared progress
+// line on stderr (only when stderr is a terminal), ended when the operation unloads its window.
+
+#include "progress_printer.h"
 
 #include "operations/operation_view.h"
 
-#include <string>
+#include <memory>
 
 class CliOperationView : public OperationView {
 public:
-    // label: what is being moved ("BANK/BANK05.BNK"), shown before the count.
-    explicit CliOperationView(bool showProgress);
-    void setSubject(const std::string& subject) { subject_ = subject; }
+    explicit CliOperationView(bool showProgress) : showProgress_(showProgress) {}
 
     void setStep(long, const std::string&) override {}
     void setReadVisible(bool) override {}
     void setProgressVisible(bool) override {}
-    void showWindow() override {}
-    void unloadWindow() override;
+    void showWindow() override { printer_ = std::make_unique<ProgressPrinter>(showProgress_); }
+    void unloadWindow() override { printer_.reset(); }
     void setMainWindowEnabled(bool) override {}
     void repaint() override {}
-    void setReadText(const std::string& text) override;
-    void setProgressMaximum(int64_t maximum) override { maximum_ = maximum; }
+    void setReadText(const std::string&) override {}
+    void setProgressMaximum(int64_t maximum) override
+    {
+        maximum_ = maximum;
+        if (printer_)
+            printer_->setTotal(maximum);
+    }
     int64_t progressMaximum() const override { return maximum_; }
-    void setProgressValue(int64_t value) override;
+    void setProgressValue(int64_t value) override { value_ = value; }
     int64_t progressValue() const override { return value_; }
+    void transferred(int64_t bytes) override
+    {
+        if (printer_)
+            printer_->update(bytes);
+    }
 
 private:
-    void print(const std::string& line);
-
     bool showProgress_;
-    bool printed_ = false;
-    std::string subject_;
+    std::unique_ptr<ProgressPrinter> printer_;
     int64_t maximum_ = 0;
     int64_t value_ = 0;
 };

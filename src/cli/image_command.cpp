@@ -4,7 +4,7 @@
 #include "cli_commands.h"
 #include "cli_link.h"
 #include "cli_operation_view.h"
-#include "interrupt_stop.h"
+#include "sigint_stop.h"
 
 #include "image/bmp_file.h"
 #include "image/bmp_to_raw.h"
@@ -19,6 +19,7 @@
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <system_error>
 #include <unistd.h>
@@ -100,22 +101,25 @@ int usage(const std::string& what)
 
 // One download or upload on one link, with Ctrl+C as the Stop button.
 struct ImageRun {
-    explicit ImageRun(const CliOptions& options) : cli(options), view(isatty(2) != 0), stop(cli.state) {}
+    explicit ImageRun(const CliOptions& options) : cli(options), view(stderrIsTerminal()) {}
 
-    bool start(const std::string& subject)
+    bool start()
     {
         if (!work.ok()) {
             std::fprintf(stderr, "plnctl: %s\n", work.error().c_str());
             return false;
         }
-        view.setSubject(subject);
-        return cli.ok();
+        if (!cli.open())
+            return false;
+        stop = std::make_unique<SigintStop>(cli.state);
+        return true;
     }
+    bool interrupted() const { return stop && stop->requested(); }
     OperationContext context() { return OperationContext{*cli.link, view, dialogs}; }
 
     CliLink cli;
     CliOperationView view;
-    InterruptStop stop;
+    std::unique_ptr<SigintStop> stop;
     RunWorkFolder work;
     NoFileDialogs dialogs;
 };
@@ -123,7 +127,7 @@ struct ImageRun {
 // Says why the controller part failed when nothing has said it yet.
 int failed(const ImageRun& run, int shownBefore, const char* what)
 {
-    if (run.stop.interrupted())
+    if (run.interrupted())
         std::fprintf(stderr, "plnctl: stopped\n");
     else if (run.cli.prompter.shown == shownBefore)
         std::fprintf(stderr, "plnctl: %s\n", what);
@@ -146,7 +150,7 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
         return usage("the output must end in .bmp, .BYR or .GRY");
 
     ImageRun run(options);
-    if (!run.start(out.filename().string()))
+    if (!run.start())
         return kExitFailed;
     OperationContext ctx = run.context();
     const int before = run.cli.prompter.shown;
@@ -197,7 +201,7 @@ int putImage(const CliOptions& options, const fs::path& in)
         return usage("the input must end in .bmp, .BYR or .GRY");
 
     ImageRun run(options);
-    if (!run.start(in.filename().string()))
+    if (!run.start())
         return kExitFailed;
     StderrReporter reporter(in.string());
     ImageWorkspace& ws = run.cli.state.images;

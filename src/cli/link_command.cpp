@@ -82,7 +82,7 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
         return kExitUsage;
 
     CliLink cli(options);
-    if (!cli.ok())
+    if (!cli.open())
         return kExitFailed;
     DeviceLink& link = *cli.link;
     StderrPrompter& prompter = cli.prompter;

@@ -1,6 +1,7 @@
 #include "bank_operations.h"
 
 #include "link/link_error.h"
+#include "transfer_steps.h"
 #include "xmodem/transfer_control.h"
 
 #include <cstdio>
@@ -64,8 +65,7 @@ bool saveInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
     if (ctx.link.fncSendCommand(target.saveCommand()) != "READY")
         return false;
     frame.step(kStepReceiving);
-    TransferControl transfer(ctx.link, ctx.view);
-    return transfer.fncReceiveFile(file);
+    return receiveFileStep(ctx, file);
 }
 
 // The load after the file is chosen. A missing or empty file is refused before the command:
@@ -88,8 +88,7 @@ bool loadInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
     if (ctx.link.fncSendCommand(target.loadCommand()) != "READY")
         return false;
     frame.step(kStepSending);
-    TransferControl transfer(ctx.link, ctx.view);
-    return transfer.fncSendFile(file);
+    return sendFileStep(ctx, file);
 }
 
 bool saveWithDialog(OperationContext& ctx, const BackupTarget& target)

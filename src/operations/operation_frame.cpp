@@ -59,7 +59,9 @@ bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
     try {
         result = body(frame);
     } catch (const LinkError& e) {
-        const bool timeout = e.number() == kErrSockTimeout && kind.timeoutMessage;
+        // A connection that broke in the middle of a transfer has not been reported by anyone:
+        // it is the same news for the user as a controller that stopped answering.
+        const bool timeout = (e.number() == kErrSockTimeout || e.number() == kErrLinkFailure) && kind.timeoutMessage;
         const bool empty = e.number() == kErrEmptyFile && kind.emptyFileMessage;
         if (timeout || empty)
             ctx.messages().fncShowMessage("Message", kMessageNoReply);

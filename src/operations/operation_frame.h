@@ -17,9 +17,10 @@
 //         });
 //     }
 //
-// runOperation traps every failure the body raises: the socket time-out 40006 (and, for the
-// kinds that send a file the user chose, the empty file 380) shows Message 22 once; any other
-// LinkError ends the operation silently with False (the link has already reported it); an
+// runOperation traps every failure the body raises: the socket time-out 40006 and a link that
+// broke during a transfer 40020 (and, for the kinds that send a file the user chose, the empty
+// file 380) show Message 22 once; any other LinkError ends the operation silently with False
+// (the link has already reported it); an
 // unexpected failure (file system, memory) is shown once with its description. On every path,
 // also when the body returns early or throws, the progress bar is hidden, the main window is
 // enabled again and the window is unloaded.

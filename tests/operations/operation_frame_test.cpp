@@ -82,7 +82,8 @@ TEST_F(OperationFrameTest, EveryFailureIsReportedAtMostOnceAndTheMainWindowComes
         {"time-out of a change command", OperationFrameKind::Command, 1, kErrSockTimeout, {22}},
         {"empty file of a load", OperationFrameKind::Load, 2, kErrEmptyFile, {22}},
         {"empty file of an operation's own send", OperationFrameKind::Send, 2, kErrEmptyFile, {}},
-        {"link failure already reported", OperationFrameKind::Receive, 2, kErrLinkFailure, {}},
+        {"connection broken in the transfer", OperationFrameKind::Receive, 2, kErrLinkFailure, {22}},
+        {"other link failure, already reported", OperationFrameKind::Receive, 2, 40001, {}},
         {"capture time-out", OperationFrameKind{false, false, false}, 1, kErrSockTimeout, {}},
         {"unexpected failure", OperationFrameKind::Receive, 2, 0, {-1}},
     };

@@ -1,0 +1,118 @@
+// The System, Bank and Bank group menus on the real link against plnsim, offscreen: the
+// operation window is up and the main window disabled while a transfer runs, Message 1 after.
+#include "link_fixture.h"
+#include "scripted_file_dialogs.h"
+#include "sim_process.h"
+
+#include "bank_menus.h"
+#include "control_index.h"
+#include "frm_main.h"
+#include "frm_wait.h"
+#include "link_controls.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+
+class BankMenusSim : public ::testing::Test {
+protected:
+    BankMenusSim()
+    {
+        folder.write("MessageENG.ini",
+                     "[Message]\r\n1=Done.@64\r\n12=Not found.@48\r\n21=No link.@16\r\n22=No valid reply.@16\r\n"
+                     "23=Timed out.@16\r\n24=ER.@48\r\n"
+                     "[Label]\r\n4=Received\r\n5=bytes\r\n6=Preparing\r\n7=Command\r\n8=Sending\r\n9=Receiving\r\n"
+                     "51=All files (*.*)\r\n53=System data (*.SYS)\r\n54=Bank data (*.BNK)\r\n57=Bank group data (*.BNG)\r\n");
+        std::filesystem::create_directories(folder / "BANK");
+        state.programFolder = folder.path();
+        state.gLanguage = 1;
+        state.gLanDelimiter = "\r";
+        controls.link().socket().setRemote("127.0.0.1", uint16_t(sim.tcpPort));
+        state.gLinkMode = 2;
+        window.show();
+        // Looks at the windows whenever events run, which the transfers let them do.
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* wait = qobject_cast<frmWait*>(w);
+                if (wait && wait->isVisible()) {
+                    waitShown = true;
+                    if (!window.isEnabled() && (wait->stepLabel() == 8 || wait->stepLabel() == 9))
+                        runningSeen = true;
+                }
+            }
+        });
+        watch.start();
+    }
+
+    void trigger(const char* menu, int index = -1)
+    {
+        waitShown = runningSeen = false;
+        prompter.shown.clear();
+        findControlAs<QAction>(&window, menu, index)->trigger();
+    }
+    std::vector<long> boxes() const
+    {
+        std::vector<long> n;
+        for (const auto& b : prompter.shown)
+            n.push_back(b.number);
+        return n;
+    }
+
+    SimProcess sim{{"--tcp", "0"}};
+    TempFolder folder;
+    AppState state;
+    RecordingPrompter prompter;
+    Messenger messenger{state, prompter};
+    frmMain window;
+    LinkControls controls{&window, state, messenger};
+    ScriptedFileDialogs dialogs;
+    BankMenus menus{&window, controls.link(), dialogs};
+    QTimer watch;
+    bool waitShown = false;
+    bool runningSeen = false;
+};
+
+TEST_F(BankMenusSim, SaveLoadAndSwitchFromTheMenus)
+{
+    for (const char* name : {"mnuBankSelect", "mnuBankLoadSelect", "mnuBankChangeSelect", "mnuBankGroupSelect",
+                             "mnuBankGroupLoadSelect", "mnuBankGroupChangeSelect"})
+        for (int i = 0; i < frmMain::kBankCount; ++i)
+            EXPECT_TRUE(findControlAs<QAction>(&window, name, i)->isEnabled()) << name << i;
+
+    dialogs.choose(folder / "BANK/B4.BNK");
+    trigger("mnuBankSelect", 4);
+    EXPECT_TRUE(runningSeen);
+    EXPECT_EQ(boxes(), std::vector<long>{1});
+    EXPECT_EQ(folder.read("BANK/B4.BNK").size(), size_t((3000 + 17 * 4 + 127) / 128 * 128));
+    EXPECT_EQ(folder.read("BANK/B4.BNK").substr(0, 16), "PLNSIM BANK 04\r\n");
+
+    const std::string mine = std::string(256, 'M') + std::string(128, '\xff');
+    folder.write("BANK/MINE.BNK", mine);
+    dialogs.choose(folder / "BANK/MINE.BNK");
+    trigger("mnuBankLoadSelect", 4);
+    EXPECT_TRUE(runningSeen);
+    EXPECT_EQ(boxes(), std::vector<long>{1});
+
+    dialogs.choose(folder / "BANK/B4.BNK");  // replaces the earlier save
+    trigger("mnuBankSelect", 4);
+    EXPECT_EQ(boxes(), std::vector<long>{1});
+    EXPECT_EQ(folder.read("BANK/B4.BNK"), mine);
+
+    trigger("mnuBankChangeSelect", 7);
+    EXPECT_FALSE(waitShown);
+    EXPECT_EQ(boxes(), std::vector<long>{1});
+    EXPECT_TRUE(window.isEnabled());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
