@@ -11,12 +11,20 @@
 #include "app/messages.h"
 #include "cli/stderr_prompter.h"
 #include "link/device_link.h"
+#include "link/qt_serial_port.h"
+#include "link/qt_waiter.h"
+#include "link/steady_clock.h"
+#include "xmodem/serial_transport.h"
 #include "xmodem/transfer_control.h"
+#include "xmodem/xm_protocol.h"
+#include "xmodem/xm_receiver.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
@@ -25,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -164,6 +173,72 @@ private:
     std::unique_ptr<TransferControl> control_;
 };
 
+// The receiver's own turnaround: a peer thread on the other end of a pseudo-terminal sends
+// each packet in two pieces and times the ACK from the moment the last piece is written.
+void measureAckTurnaround(int blocks)
+{
+    int master = -1;
+    int slave = -1;
+    char name[128];
+    termios raw{};
+    cfmakeraw(&raw);
+    if (openpty(&master, &slave, name, &raw, nullptr) != 0)
+        return;
+    SteadyClock clock;
+    QtWaiter waiter(clock);
+    QtSerialPort port;
+    QObject::connect(&port, &QtSerialPort::inputArrived, &waiter, &QtWaiter::wake);
+    SerialConfig config;
+    config.device = name;
+    config.binary = true;
+    std::string reason;
+    if (!port.open(config, &reason))
+        return;
+    AppState state;
+    StderrPrompter prompter;
+    XmSerialTransport transport(state, clock, waiter, port, prompter);
+    struct NullSink : XmBlockSink {
+        bool write(const uint8_t*, std::size_t) override { return true; }
+    } sink;
+    std::vector<double> ackMs;
+    std::thread peer([&] {
+        pollfd in{master, POLLIN, 0};
+        char b;
+        auto answer = [&] { return poll(&in, 1, 5000) == 1 && ::read(master, &b, 1) == 1; };
+        if (!answer())  // the start request
+            return;
+        for (int n = 1; n <= blocks; ++n) {
+            uint8_t p[kXmCrcPacketSize] = {kSOH, uint8_t(n), uint8_t(255 - n)};
+            for (int i = 0; i < kXmBlockSize; ++i)
+                p[3 + i] = uint8_t(i * n);
+            int crc = fncXmCrc16(kXmBlockSize, p, 3);
+            p[131] = uint8_t(crc >> 8);
+            p[132] = uint8_t(crc);
+            if (::write(master, p, 100) != 100)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            double sent = now();
+            if (::write(master, p + 100, 33) != 33 || !answer())
+                return;
+            ackMs.push_back(1000.0 * (now() - sent));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        uint8_t eot = kEOT;
+        for (int i = 0; i < 2 && ::write(master, &eot, 1) == 1 && answer(); ++i) {
+        }
+    });
+    XmReceiveContext context{transport, sink, nullptr, "", ""};
+    fncXmReceive(context);
+    peer.join();
+    ::close(master);
+    ::close(slave);
+    if (ackMs.empty())
+        return;
+    std::sort(ackMs.begin(), ackMs.end());
+    std::printf("%-44s %8.3f ms median, %.3f ms at 90 %%, over %zu blocks\n", "ACK after a block's last byte (tool)",
+                ackMs[ackMs.size() / 2], ackMs[ackMs.size() * 9 / 10], ackMs.size());
+}
+
 std::string argValue(int argc, char** argv, const std::string& flag, const std::string& fallback)
 {
     for (int i = 1; i + 1 < argc; ++i)
@@ -224,6 +299,8 @@ int main(int argc, char** argv)
         print({"loopback TCP: bank up (tool)", lan.upload("BNKLOAD 0 1", folder / "bank.bin"), 0, "incl. closing line"});
         print({"loopback TCP: 1-byte bank up (fixed cost)", lan.upload("BNKLOAD 0 2", folder / "one.bin"), 0, "incl. closing line"});
     }
+
+    measureAckTurnaround(quick ? 200 : 1000);
 
     // Waiting for a peer that says nothing: processor time, and how soon a Stop is seen.
     {

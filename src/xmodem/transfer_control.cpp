@@ -65,11 +65,13 @@ struct TransferControl::Impl {
     int status = kXmComplete;
 
     AppState& state() { return link.state(); }
-    bool serial() const { return link.state().gLinkMode != 2; }
+    bool serial() const { return link.state().gLinkMode == 1; }
+    bool lan() const { return link.state().gLinkMode == 2; }
 
     std::unique_ptr<XmTransport> transport()
     {
-        if (!serial())
+        // Without a link the serial helpers find the port closed: the first write says so.
+        if (lan())
             return std::make_unique<XmSocketTransport>(link.sockets());
         return std::make_unique<XmSerialTransport>(link.state(), link.clock(), link.waiter(), link.port(),
                                                    link.messages().prompter());
@@ -174,7 +176,7 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
         XmReceiveContext context{*link, sink, &d.view, messages.fncGetMessage("Label", 4),
                                  messages.fncGetMessage("Label", 5)};
         d.status = fncXmReceive(context);
-        if (!d.serial() && d.status == kXmComplete)
+        if (d.lan() && d.status == kXmComplete)
             d.takeClosingReply();
         // The received file replaces the old one only now: after a failure, a stop or an
         // "ER" closing reply the previous file is still there, byte for byte.
@@ -206,7 +208,7 @@ bool TransferControl::fncSendFile(const std::filesystem::path& path)
         d.view.setProgressValue(0);
         auto link = d.transport();
         d.status = fncXmSend(*link, *bytes, &d.view);
-        if (!d.serial())
+        if (d.lan())
             d.takeClosingReply();
         d.reportStatus();
     }

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 namespace {
 
 class PlnctlXmodem : public ::testing::Test {
@@ -60,6 +64,84 @@ TEST_F(PlnctlXmodem, ReceivesFromSxAndSendsToRx)
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(peer.wait(5000), 0);
         EXPECT_EQ(folder.read("rx.bin"), sent + std::string(120, '\xff'));
+    }
+}
+
+// A controller on loopback TCP that sends one block (telnet-escaped) and then the closing
+// line `closing`.
+class TcpSender {
+public:
+    TcpSender(const std::string& block, const std::string& closing)
+    {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        bind(listener_, reinterpret_cast<sockaddr*>(&a), len);
+        listen(listener_, 1);
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+        port = ntohs(a.sin_port);
+        thread_ = std::thread([this, block, closing] {
+            int fd = accept(listener_, nullptr, nullptr);
+            auto expect = [fd](char wanted) {
+                char b = 0;
+                pollfd p{fd, POLLIN, 0};
+                return poll(&p, 1, 5000) == 1 && read(fd, &b, 1) == 1 && b == wanted;
+            };
+            std::string packet = "\x01\x01\xfe" + block;
+            int crc = 0;
+            for (unsigned char ch : block) {
+                crc ^= ch << 8;
+                for (int i = 0; i < 8; ++i)
+                    crc = (crc & 0x8000) ? ((crc << 1) ^ 0x1021) & 0xFFFF : (crc << 1) & 0xFFFF;
+            }
+            packet += char(crc >> 8);
+            packet += char(crc & 0xFF);
+            std::string wire;
+            for (char ch : packet)
+                wire += ch == '\xff' ? std::string("\xff\xff") : ch == '\r' ? std::string("\r\0", 2) : std::string(1, ch);
+            if (expect('C') && write(fd, wire.data(), wire.size()) > 0 && expect('\x06') && write(fd, "\x04", 1) == 1 &&
+                expect('\x15') && write(fd, "\x04", 1) == 1 && expect('\x06')) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                [[maybe_unused]] ssize_t n = write(fd, closing.data(), closing.size());
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            close(fd);
+        });
+    }
+    ~TcpSender()
+    {
+        thread_.join();
+        close(listener_);
+    }
+    int port = 0;
+
+private:
+    int listener_ = -1;
+    std::thread thread_;
+};
+
+TEST_F(PlnctlXmodem, OverTcpTheClosingLineDecides)
+{
+    std::string block(128, '\0');
+    for (int i = 0; i < 128; ++i)
+        block[size_t(i)] = char(i * 2 + 1);  // 255 and CR among them
+    for (const std::string closing : {"OK\r", "ER\r"}) {
+        SCOPED_TRACE(closing);
+        folder.write("got.bin", "previous");
+        TcpSender controller(block, closing);
+        ChildResult r = runChild(PLNCTL_PATH, {"--program-folder", folder.path().string(), "--host",
+                                               "127.0.0.1:" + std::to_string(controller.port), "xmodem", "recv",
+                                               (folder / "got.bin").string()});
+        if (closing == "OK\r") {
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_EQ(folder.read("got.bin"), block);
+        } else {
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err, "The controller did not answer.\n");  // Message 22 of the test texts
+            EXPECT_EQ(folder.read("got.bin"), "previous");
+        }
     }
 }
 

@@ -169,6 +169,24 @@ TEST_F(TransferControlTest, TcpReceiveTimeOutAwaitsNoClosingReplyAndShowsMessage
     EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
 }
 
+TEST_F(TransferControlTest, StopOnTcpSendsTenCanAfterThePauseAndTakesNoClosingReply)
+{
+    useLan();
+    state.gSockTimeout = 200000;  // slow polls: the stop comes before any socket time-out
+    replies = {escaped(crcPacket(1, blockData(1)))};
+    folder.write("data/file.bin", "old");
+    int64_t stopAt = world.now + 3000;
+    world.at(stopAt, [this] { state.gStopRequest = -1; });
+    EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
+    EXPECT_EQ(control.lastStatus(), kXmStopped);
+    std::string sent;
+    for (const auto& s : socket->sent)
+        sent += s;
+    EXPECT_EQ(sent, "C" + ACK + std::string(10, char(kCAN)));
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ(folder.read("data/file.bin"), "old");
+}
+
 TEST_F(TransferControlTest, SocketTimeOutPassesThroughAndKeepsThePreviousFile)
 {
     useLan();
@@ -226,6 +244,17 @@ TEST_F(TransferControlTest, FailedOrStoppedSerialReceiveKeepsThePreviousFile)
         EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
         EXPECT_FALSE(port->config().binary);
     }
+}
+
+TEST_F(TransferControlTest, WithoutALinkNothingIsOpenedAndTheFailureIsShownOnce)
+{
+    state.gLinkMode = 0;
+    folder.write("data/file.bin", "old");
+    EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
+    EXPECT_EQ(port->opens, 0);
+    EXPECT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(folder.read("data/file.bin"), "old");
+    EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
 }
 
 TEST_F(TransferControlTest, EmptyFileIsRefusedBeforeTheLinkIsTouched)
