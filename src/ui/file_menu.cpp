@@ -42,10 +42,21 @@ FileMenu::FileMenu(QWidget* frmMain, AppState& state, Messenger& messages, FileD
 {
     optSelect0_ = findControlAs<QRadioButton>(frmMain, QStringLiteral("optSelect"), 0);
     auto entry = [frmMain](const char* name) { return frmMain->findChild<QAction*>(QString::fromLatin1(name)); };
-    connect(entry("mnuBinload2"), &QAction::triggered, this, &FileMenu::mnuBinload2_Click);
-    connect(entry("mnuBinsave2"), &QAction::triggered, this, &FileMenu::mnuBinsave2_Click);
-    connect(entry("mnuBmpSave"), &QAction::triggered, this, &FileMenu::mnuBmpSave_Click);
-    connect(entry("mnuBmpLoad"), &QAction::triggered, this, &FileMenu::mnuBmpLoad_Click);
+    // A failure nothing below has reported (no memory, a path the system refuses) ends the
+    // command with its description instead of escaping into the event loop.
+    auto trapped = [this](void (FileMenu::*handler)()) {
+        return [this, handler] {
+            try {
+                (this->*handler)();
+            } catch (const std::exception& e) {
+                showError(e.what());
+            }
+        };
+    };
+    connect(entry("mnuBinload2"), &QAction::triggered, this, trapped(&FileMenu::mnuBinload2_Click));
+    connect(entry("mnuBinsave2"), &QAction::triggered, this, trapped(&FileMenu::mnuBinsave2_Click));
+    connect(entry("mnuBmpSave"), &QAction::triggered, this, trapped(&FileMenu::mnuBmpSave_Click));
+    connect(entry("mnuBmpLoad"), &QAction::triggered, this, trapped(&FileMenu::mnuBmpLoad_Click));
 }
 
 std::string FileMenu::label(long number) { return messages_.fncGetMessage("Label", number); }

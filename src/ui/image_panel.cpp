@@ -30,9 +30,20 @@ ImagePanel::ImagePanel(QWidget* frmMain, DeviceLink& link, FileDialogs& dialogs,
     lstImageNo_ = frmMain->findChild<QListWidget*>(QStringLiteral("lstImageNo"));
     auto button = [frmMain](const char* name) { return frmMain->findChild<QPushButton*>(QString::fromLatin1(name)); };
     Q_ASSERT(optSelect0_ && lstImageNo_);
-    connect(button("cmdCapture"), &QPushButton::clicked, this, &ImagePanel::cmdCapture_Click);
-    connect(button("cmdConvert"), &QPushButton::clicked, this, &ImagePanel::cmdConvert_Click);
-    connect(button("cmdLoad"), &QPushButton::clicked, this, &ImagePanel::cmdLoad_Click);
+    // A failure nothing below has reported ends the command with its description instead of
+    // escaping into the event loop.
+    auto trapped = [this](void (ImagePanel::*handler)()) {
+        return [this, handler] {
+            try {
+                (this->*handler)();
+            } catch (const std::exception& e) {
+                messages_.showErrorBox(e.what());
+            }
+        };
+    };
+    connect(button("cmdCapture"), &QPushButton::clicked, this, trapped(&ImagePanel::cmdCapture_Click));
+    connect(button("cmdConvert"), &QPushButton::clicked, this, trapped(&ImagePanel::cmdConvert_Click));
+    connect(button("cmdLoad"), &QPushButton::clicked, this, trapped(&ImagePanel::cmdLoad_Click));
 }
 
 bool ImagePanel::accepted(long question)
