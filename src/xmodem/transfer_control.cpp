@@ -161,7 +161,7 @@ void TransferControl::fncXmClosePort()
 bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
 {
     Impl& d = *impl_;
-    d.status = kXmComplete;
+    d.status = kXmNoStatus;  // stays so when a LinkError passes through
     ReplacingFile file(path);
     if (!file.ok()) {
         d.link.messages().showErrorBox(file.error());
@@ -192,7 +192,7 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
 bool TransferControl::fncSendFile(const std::filesystem::path& path)
 {
     Impl& d = *impl_;
-    d.status = kXmComplete;
+    d.status = kXmNoStatus;  // stays so when a LinkError passes through
     std::string error;
     auto bytes = readFileToSend(path, error);
     if (!bytes) {

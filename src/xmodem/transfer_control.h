@@ -29,7 +29,7 @@ public:
     // anything is sent. True on success.
     bool fncSendFile(const std::filesystem::path& path);
 
-    // Status of the last transfer (kXmComplete, kXmStopped, ...).
+    // Status of the last transfer (kXmComplete, kXmStopped, ...; kXmNoStatus after a LinkError).
     int lastStatus() const;
 
     // Serial link only: close the command port and open it in binary mode / give it back in

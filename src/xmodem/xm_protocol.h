@@ -11,6 +11,7 @@ inline constexpr int kXmStopped = 4096;    // gStopRequest was set
 inline constexpr int kXmFailed = 4097;     // retries exhausted, out of sequence, closing "ER"
 inline constexpr int kXmTimeout = 4098;
 inline constexpr int kXmCancelled = 4099;  // the controller sent two CAN bytes
+inline constexpr int kXmNoStatus = -1;     // the transfer ended by a raised failure (LinkError)
 
 inline constexpr uint8_t kSOH = 0x01;
 inline constexpr uint8_t kEOT = 0x04;

@@ -198,6 +198,7 @@ TEST_F(TransferControlTest, SocketTimeOutPassesThroughAndKeepsThePreviousFile)
     } catch (const LinkError& e) {
         EXPECT_EQ(e.number(), kErrSockTimeout);
     }
+    EXPECT_EQ(control.lastStatus(), kXmNoStatus);
     EXPECT_EQ(folder.read("data/file.bin"), "old");
     EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
 }
