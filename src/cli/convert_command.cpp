@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <exception>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -157,8 +158,17 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
             return kExitFailed;
         }
     }
+    // Every file gets its turn: a failure is reported on its own line and the next file goes on.
     bool allConverted = true;
-    for (const std::string& input : convertOptions.inputs)
-        allConverted = converter.convert(convertOptions, input) && allConverted;
+    for (const std::string& input : convertOptions.inputs) {
+        bool converted = false;
+        try {
+            converted = converter.convert(convertOptions, input);
+        } catch (const std::exception& e) {
+            converter.reporter.file = input;
+            converter.reporter.print(e.what());
+        }
+        allConverted = converted && allConverted;
+    }
     return allConverted ? kExitOk : kExitFailed;
 }

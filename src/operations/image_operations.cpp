@@ -18,14 +18,6 @@ constexpr long kStepCommand = 7;
 constexpr long kStepSending = 8;
 constexpr long kStepReceiving = 9;
 
-// The capture shows no window and reports no time-out of its own.
-OperationFrameKind captureKind()
-{
-    OperationFrameKind kind = OperationFrameKind::Command;
-    kind.timeoutMessage = false;
-    return kind;
-}
-
 // "0".."255" and nothing else: no sign, no blanks, no fraction.
 bool parseHeaderByte(const std::string& text, uint8_t& value)
 {
@@ -48,7 +40,7 @@ void reportMissing(Messenger& messages, const fs::path& file)
 
 bool fncCapture(OperationContext& ctx)
 {
-    return runOperation(ctx, captureKind(),
+    return runOperation(ctx, OperationFrameKind::Capture,
                         [&](OperationFrame&) { return ctx.link.fncSendCommand("CAPTURE") == "OK"; });
 }
 

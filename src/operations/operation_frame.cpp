@@ -7,6 +7,7 @@ const OperationFrameKind OperationFrameKind::Command{false, false, true};
 const OperationFrameKind OperationFrameKind::Receive{false, false, true};
 const OperationFrameKind OperationFrameKind::Send{true, false, true};
 const OperationFrameKind OperationFrameKind::Load{true, true, true};
+const OperationFrameKind OperationFrameKind::Capture{false, false, false};
 
 namespace {
 constexpr long kMessageNoReply = 22;

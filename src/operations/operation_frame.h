@@ -53,6 +53,7 @@ struct OperationFrameKind {
     static const OperationFrameKind Receive;  // receives a file
     static const OperationFrameKind Send;     // sends a file the operation made
     static const OperationFrameKind Load;     // sends a file the user chose
+    static const OperationFrameKind Capture;  // a command whose time-out shows nothing here
 };
 
 class OperationFrame {

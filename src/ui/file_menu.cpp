@@ -2,7 +2,7 @@
 
 #include "control_index.h"
 #include "image_view.h"
-#include "message_image_reporter.h"
+#include "messenger_image_reporter.h"
 
 #include "image/bmp_file.h"
 #include "image/bmp_to_raw.h"
@@ -95,7 +95,7 @@ void FileMenu::mnuBinload2_Click()
     fs::remove(workFile, ec);
     if (ec)
         return showError(describeFileError("Cannot delete", workFile, ec.value()));
-    MessageImageReporter reporter(messages_);
+    MessengerImageReporter reporter(messages_);
     ImageWorkspace& ws = state_.images;
     if (!fncReadFile_PLN(ws, *file, reporter) || !fncMakeTmpBinFile(ws, workFile, reporter))
         return;
@@ -111,7 +111,7 @@ void FileMenu::mnuBinload2_Click()
 
 void FileMenu::mnuBinsave2_Click()
 {
-    MessageImageReporter reporter(messages_);
+    MessengerImageReporter reporter(messages_);
     std::error_code ec;
     const fs::path workFile = state_.tmpFolder() / "tmp.bin";
     if (!fs::exists(workFile, ec))
@@ -134,7 +134,7 @@ void FileMenu::mnuBmpSave_Click()
     const fs::path picture = state_.tmpFolder() / "tmp.bmp";
     std::error_code ec;
     if (!fs::exists(picture, ec)) {
-        MessageImageReporter(messages_).showMessage("Message", kMessageFileMissing,
+        MessengerImageReporter(messages_).showMessage("Message", kMessageFileMissing,
                                                     "The file " + picture.string() + " does not exist.");
         return;
     }
@@ -156,7 +156,7 @@ void FileMenu::mnuBmpLoad_Click()
     auto file = ask(FileDialogRequest::Kind::Open, "*.bmp|*.bmp");
     if (!file)
         return;
-    MessageImageReporter reporter(messages_);
+    MessengerImageReporter reporter(messages_);
     ImageWorkspace& ws = state_.images;
     if (!fncReadBmp(ws, *file, reporter))
         return;

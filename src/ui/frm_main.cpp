@@ -76,9 +76,10 @@ QMenu* submenu(QMenu* parent, const char* name) {
     return menu;
 }
 
+// Disabled until the code that runs them (BankMenus) is attached.
 void bankEntries(QMenu* menu, const char* name) {
     for (int i = 0; i < frmMain::kBankCount; ++i) {
-        entry(menu, name, placeholder(name, i), i);
+        entry(menu, name, placeholder(name, i), i)->setEnabled(false);
     }
 }
 
@@ -139,16 +140,17 @@ void frmMain::buildMenus() {
     separator(file, "mnuSeparate4");
     QMenu* conv = submenu(file, "mnuBinBmpConv2");
     conv->setTitle(QStringLiteral("BinBmpConv"));
-    entry(conv, "mnuEachConv2", placeholder("mnuEachConv2"));
-    entry(conv, "mnuAllConv2", placeholder("mnuAllConv2"));
+    // The batch conversions are enabled by the code that connects them.
+    entry(conv, "mnuEachConv2", placeholder("mnuEachConv2"))->setEnabled(false);
+    entry(conv, "mnuAllConv2", placeholder("mnuAllConv2"))->setEnabled(false);
     separator(file, "mnuSeparate1");
     QAction* quit = entry(file, "mnuQuit", QStringLiteral("Quit"));
     connect(quit, &QAction::triggered, this, &frmMain::exitRequested);
 
     auto* system = named(new QMenu(placeholder("mnuSystem"), bar), "mnuSystem");
     bar->addMenu(system);
-    entry(system, "mnuSystemSave", placeholder("mnuSystemSave"));
-    entry(system, "mnuSystemLoad", placeholder("mnuSystemLoad"));
+    entry(system, "mnuSystemSave", placeholder("mnuSystemSave"))->setEnabled(false);
+    entry(system, "mnuSystemLoad", placeholder("mnuSystemLoad"))->setEnabled(false);
 
     auto* bank = named(new QMenu(placeholder("MnuBank"), bar), "MnuBank");
     bar->addMenu(bank);

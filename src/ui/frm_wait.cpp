@@ -108,13 +108,17 @@ void frmWait::setMainWindowEnabled(bool enabled)
 
 void frmWait::repaint()
 {
+    // An operation that repaints wants its newest count seen now.
+    if (readTimer_.isActive())
+        showReadText();
     QDialog::repaint();
 }
 
 void frmWait::setReadText(const std::string& text)
 {
     // The receiver reports every 128-byte block; on an X display drawing each count costs more
-    // than receiving the block, so the label takes the newest count at most every 50 ms.
+    // than receiving the block, so the label takes the newest count at most every 50 ms, or at
+    // once when the operation repaints the window.
     constexpr qint64 kRedrawMs = 50;
     pendingRead_ = QString::fromStdString(text);
     if (!readShown_.isValid() || readShown_.elapsed() >= kRedrawMs) {

@@ -3,7 +3,7 @@
 #include "control_index.h"
 #include "frm_wait.h"
 #include "image_view.h"
-#include "message_image_reporter.h"
+#include "messenger_image_reporter.h"
 
 #include "image/raw_conversion.h"
 #include "link/device_link.h"
@@ -101,7 +101,7 @@ bool ImagePanel::getImage()
     if (!runUnderWait(window_, link_, dialogs_,
                       [&](OperationContext& ctx) { return fncImgConvert(ctx, number, tmp); }))
         return false;
-    MessageImageReporter reporter(messages_);
+    MessengerImageReporter reporter(messages_);
     if (fncConvertProcess(state_.images, reporter, state_.programFolder, tmp, kDownloadFile, 1).empty()) {
         reporter.showMessage("Message", kMessageConversionFailed, "The image could not be converted.");
         return false;
@@ -119,7 +119,7 @@ void ImagePanel::cmdLoad_Click()
 {
     if (!accepted(kQuestionUpload))
         return;
-    MessageImageReporter reporter(messages_);
+    MessengerImageReporter reporter(messages_);
     const std::filesystem::path tmp = state_.tmpFolder();
     if (!queryUploadHeader(link_, state_.images) || !makeUploadFile(state_.images, tmp, reporter))
         return;

@@ -1,5 +1,6 @@
 #include "app_icon.h"
 #include "bank_menus.h"
+#include "batch_menu.h"
 #include "frm_main.h"
 #include "image_controls.h"
 #include "link_controls.h"
@@ -42,6 +43,8 @@ int main(int argc, char* argv[]) {
     QtFileDialogs fileDialogs(&app.mainWindow());
     // The System, Bank and Bank group menus.
     BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
+    BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
+    batch.attachMenu();
     // The picture, the File menu's image entries and the capture, download and upload buttons.
     ImageControls image(&app.mainWindow(), link.link(), fileDialogs);
 

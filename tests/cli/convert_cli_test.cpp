@@ -89,12 +89,15 @@ TEST(PlnctlConvert, SeveralFilesIntoAFolderAFailureDoesNotStopTheOthers)
     writeBytes(dir / "b.GRY", plnFileBytes(controllerHeader(8, 4), pixels));
     writeBytes(dir / "c.BYR", plnFileBytes(controllerHeader(0, 4), pixels)); // no pixels
     writeBytes(dir / "d.byr", plnFileBytes(controllerHeader(8, 4), pixels));
+    fs::create_directories(dir / "folder.BYR");
     const auto source = readBytes(dir / "d.byr");
     const CliRun run = plnctl(dir, {(dir / "a.BYR").string(), (dir / "c.BYR").string(), (dir / "missing.BYR").string(),
-                                 (dir / "b.GRY").string(), (dir / "d.byr").string(), (dir / "notes.txt").string(),
-                                 "-d", dir.path().string()});
+                                 (dir / "b.GRY").string(), (dir / "folder.BYR").string(), (dir / "d.byr").string(),
+                                 (dir / "notes.txt").string(), "-d", dir.path().string()});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(countLines(run.errors), 3) << run.errors; // c.BYR, missing.BYR, notes.txt: one line each
+    // c.BYR, missing.BYR, folder.BYR, notes.txt: one line each
+    EXPECT_EQ(countLines(run.errors), 4) << run.errors;
+    EXPECT_NE(run.errors.find("plnctl: " + (dir / "folder.BYR").string() + ": "), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find("plnctl: " + (dir / "c.BYR").string() + ": "), std::string::npos) << run.errors;
     // x.BYR and x.GRY both become x.bmp; the lower-case source keeps its name and gets .bmp added.
     EXPECT_TRUE(fs::exists(dir / "a.bmp"));

@@ -84,7 +84,7 @@ TEST_F(OperationFrameTest, EveryFailureIsReportedAtMostOnceAndTheMainWindowComes
         {"empty file of an operation's own send", OperationFrameKind::Send, 2, kErrEmptyFile, {}},
         {"connection broken in the transfer", OperationFrameKind::Receive, 2, kErrLinkFailure, {22}},
         {"other link failure, already reported", OperationFrameKind::Receive, 2, 40001, {}},
-        {"capture time-out", OperationFrameKind{false, false, false}, 1, kErrSockTimeout, {}},
+        {"capture time-out", OperationFrameKind::Capture, 1, kErrSockTimeout, {}},
         {"unexpected failure", OperationFrameKind::Receive, 2, 0, {-1}},
     };
     for (const auto& c : cases) {

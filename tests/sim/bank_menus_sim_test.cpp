@@ -77,6 +77,11 @@ protected:
 
 TEST_F(BankMenusSim, SaveLoadAndSwitchFromTheMenus)
 {
+    {
+        frmMain bare;  // nothing attached: the entries would do nothing
+        EXPECT_FALSE(findControlAs<QAction>(&bare, "mnuBankSelect", 0)->isEnabled());
+        EXPECT_FALSE(findControlAs<QAction>(&bare, "mnuSystemLoad")->isEnabled());
+    }
     for (const char* name : {"mnuBankSelect", "mnuBankLoadSelect", "mnuBankChangeSelect", "mnuBankGroupSelect",
                              "mnuBankGroupLoadSelect", "mnuBankGroupChangeSelect"})
         for (int i = 0; i < frmMain::kBankCount; ++i)

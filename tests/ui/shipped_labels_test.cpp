@@ -2,10 +2,13 @@
 // here, in both languages: no caption is left as it was before the labels.
 
 #include "frm_about.h"
+#include "frm_bin_bmp_conv.h"
+#include "frm_dir_browser.h"
 #include "frm_main.h"
 #include "frm_option.h"
 #include "messages.h"
 #include "recording_prompter.h"
+#include "scripted_file_dialogs.h"
 #include "window_labels.h"
 
 #include <QAbstractButton>
@@ -88,8 +91,13 @@ private slots:
         frmMain main;
         frmOption option(state_);
         frmAbout about(state_, messages);
+        ScriptedFileDialogs dialogs;
+        frmBinBmpConv batch(state_, messages, dialogs);
+        frmDirSearch search(state_, messages, nullptr, {{"/", ""}}, "/");
+        frmDirSave save(state_, messages, nullptr, {{"/", ""}}, "/");
         for (QWidget* window : {static_cast<QWidget*>(&main), static_cast<QWidget*>(&option),
-                                static_cast<QWidget*>(&about)}) {
+                                static_cast<QWidget*>(&about), static_cast<QWidget*>(&batch),
+                                static_cast<QWidget*>(&search), static_cast<QWidget*>(&save)}) {
             markCaptions(window);
             fncApplyLabels(window, state_);
             const QStringList left = captionsLeft(window);

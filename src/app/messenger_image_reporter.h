@@ -1,13 +1,13 @@
 #pragma once
-// The image functions' failures as the windows show them: boxes of the message file, and
-// error boxes with the failure's description.
+// The image code's failures as the windowed program shows them: message-file boxes by
+// section and number, everything else as an error box with the failure's description.
 
-#include "app/messages.h"
 #include "image/image_reporter.h"
+#include "messages.h"
 
-class MessageImageReporter : public ImageReporter {
+class MessengerImageReporter : public ImageReporter {
 public:
-    explicit MessageImageReporter(Messenger& messages) : messages_(messages) {}
+    explicit MessengerImageReporter(Messenger& messages) : messages_(messages) {}
 
     void showError(const std::string& description) override { messages_.showErrorBox(description); }
     void showMessage(const std::string& section, int number, const std::string& description) override
