@@ -23,6 +23,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -73,6 +74,12 @@ int listenTcp(const SimOptions& o, std::string* shown)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--version") {
+            std::printf("plnsim %s\n", simVersion());
+            return 0;
+        }
+    }
     std::string error;
     auto parsed = parseSimOptions(argc, argv, &error);
     if (!parsed) {

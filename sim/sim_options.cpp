@@ -20,6 +20,11 @@ bool toInt(const char* text, T lo, T hi, T* out)
 
 } // namespace
 
+const char* simVersion()
+{
+    return PLNTOOL_VERSION;
+}
+
 const char* simUsage()
 {
     return "usage: plnsim [--tcp [ADDR:]PORT] [--pty LINK] [options]\n"
@@ -45,6 +50,7 @@ const char* simUsage()
            "  --stall-after N          go silent after N blocks (until two CAN or 11 s of quiet)\n"
            "  --checksum-only          receiving: ask with NAK, never \"C\"; sending: ignore \"C\"\n"
            "  --help                   show this text\n"
+           "  --version                show the version\n"
            "\n"
            "Commands (reply; a command ends in CR, LF or CR+LF and its reply ends the same way):\n"
            "  CAPTURE                  OK\n"

@@ -28,3 +28,5 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv, std::string* er
 
 // The text of --help: every flag and every command the simulator answers.
 const char* simUsage();
+// The version --version prints (the project's).
+const char* simVersion();

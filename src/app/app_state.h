@@ -1,7 +1,8 @@
 #pragma once
 // The program-wide state shared by the windows, the link and the operations.
 // One instance is owned by the application (or by plnctl, or by a test) and passed by reference.
-// Member names are the documented ones so that the code reads like the behaviour it implements.
+// Member names are the g... names the windows, the link and the operations all use, so that the
+// code of each reads the same.
 
 #include "image/image_workspace.h"
 
@@ -13,6 +14,9 @@
 struct AppState {
     // Folder of the executable: settings, texts and the working folders live here.
     std::filesystem::path programFolder;
+    // Where the label, message and help files are read when not from programFolder (an
+    // installed copy whose settings live in the user's own folder, see program_folder.h).
+    std::filesystem::path textFolder;
 
     int16_t gLinkMode = 0;          // 0 none, 1 serial port open, 2 LAN (TCP)
     int16_t gComPort = 0;           // serial port number 1..16
@@ -43,11 +47,12 @@ struct AppState {
     std::filesystem::path tmpFolder() const { return programFolder / "TMP"; }
     std::filesystem::path imageFolder() const { return programFolder / "IMAGE"; }
     std::filesystem::path settingsFile() const { return programFolder / "Setting.ini"; }
+    std::filesystem::path textsFolder() const { return textFolder.empty() ? programFolder : textFolder; }
     std::filesystem::path messageFile() const {
-        return programFolder / (gLanguage == 0 ? "MessageJPN.ini" : "MessageENG.ini");
+        return textsFolder() / (gLanguage == 0 ? "MessageJPN.ini" : "MessageENG.ini");
     }
     std::filesystem::path labelFile() const {
-        return programFolder / (gLanguage == 0 ? "LabelJPN.ini" : "LabelENG.ini");
+        return textsFolder() / (gLanguage == 0 ? "LabelJPN.ini" : "LabelENG.ini");
     }
 };
 

@@ -3,10 +3,10 @@
 #include "image/file_util.h"
 
 #include <cstdio>
-#include <unistd.h>
-#include <fstream>
-#include <iterator>
 #include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ini {
 namespace {
@@ -70,12 +70,30 @@ std::vector<Line> splitLines(const std::string& data)
     return lines;
 }
 
-bool readFile(const std::filesystem::path& file, std::string& data)
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
+bool startsWith(const std::string& data, const char* prefix, std::size_t n)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    return data.size() >= n && data.compare(0, n, prefix, n) == 0;
+}
+
+bool isUtf16Text(const std::string& data)
+{
+    return startsWith(data, "\xFF\xFE", 2) || startsWith(data, "\xFE\xFF", 2);
+}
+
+// The file's bytes through the checked reader, without a leading UTF-8 byte-order mark
+// (bom tells whether there was one). A UTF-16 file cannot be read on its bytes: unreadable.
+bool readFile(const std::filesystem::path& file, std::string& data, bool* bom = nullptr)
+{
+    int errorNumber = 0;
+    if (!readWholeFile(file, data, kFileLimit, errorNumber) || isUtf16Text(data))
         return false;
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const bool hasBom = startsWith(data, kUtf8Bom, 3);
+    if (hasBom)
+        data.erase(0, 3);
+    if (bom)
+        *bom = hasBom;
     return true;
 }
 
@@ -150,6 +168,13 @@ std::optional<std::size_t> findKey(const std::vector<Line>& lines, const Section
 
 } // namespace
 
+bool isUtf16File(const std::filesystem::path& file)
+{
+    std::string data;
+    int errorNumber = 0;
+    return readWholeFile(file, data, kFileLimit, errorNumber) && isUtf16Text(data);
+}
+
 std::optional<std::string> readKey(const std::filesystem::path& file, const std::string& section, const std::string& key)
 {
     std::string data;
@@ -218,13 +243,20 @@ bool writeKey(const std::filesystem::path& file, const std::string& section, con
             return false;
     if (trim(key).empty() || key.find('=') != std::string::npos || trim(section).empty())
         return false;
+    // A key line starting with ";" would be a comment and one starting with "[" could be a
+    // header: neither could be read back.
+    if (trim(key)[0] == ';' || trim(key)[0] == '[')
+        return false;
 
     std::string data;
-    bool exists = readFile(file, data);
-    if (!exists && std::filesystem::exists(file))
-        return false; // there but unreadable: never replace what we could not read
-    if (exists && ::access(file.c_str(), W_OK) != 0)
-        return false; // a read-only settings file stays as it is
+    bool bom = false;
+    bool exists = readFile(file, data, &bom);
+    struct stat info {};
+    if (!exists && ::stat(file.c_str(), &info) == 0)
+        return false; // there but unreadable (or UTF-16): never replace what we could not read
+    // A read-only settings file stays as it is, also for root, whom access() lets write.
+    if (exists && (::access(file.c_str(), W_OK) != 0 || ::stat(file.c_str(), &info) != 0 || (info.st_mode & 0222) == 0))
+        return false;
     auto lines = splitLines(data);
     const std::string newLine = "\r\n";
     auto range = findSection(lines, section);
@@ -250,7 +282,7 @@ bool writeKey(const std::filesystem::path& file, const std::string& section, con
         lines.push_back(Line{"[" + trim(section) + "]", newLine});
         lines.push_back(Line{trim(key) + "=" + value, newLine});
     }
-    std::string out;
+    std::string out = bom ? kUtf8Bom : "";
     for (const auto& line : lines)
         out += line.text + line.end;
     std::string error;

@@ -11,6 +11,15 @@
 
 namespace ini {
 
+// Files are read through the checked reader: regular files only, of at most this size (far
+// above any settings or text file); anything else reads like a missing file. A leading UTF-8
+// byte-order mark is skipped when reading and kept when writing.
+inline constexpr std::size_t kFileLimit = 4u << 20;
+
+// True for a file that starts with a UTF-16 byte-order mark: it reads as missing and is never
+// written, so callers can say why.
+bool isUtf16File(const std::filesystem::path& file);
+
 // Reads one key. nullopt when the file, the section or the key is missing (a key with
 // an empty value gives ""). A value is returned whole; callers apply their own buffer limits.
 std::optional<std::string> readKey(const std::filesystem::path& file, const std::string& section,
@@ -29,6 +38,8 @@ std::string readSectionBuffer(const std::filesystem::path& file, const std::stri
 // Writes one key: in place (keeping the key's spelling and every other byte), appended to
 // its section, or with a new section at the end; creates the file. Lines end in CR LF.
 // Refuses (returns false) a value holding CR or LF, and fails when the file cannot be written.
+// A file that is there but unreadable, or has no write permission bit, is left alone; a
+// symlinked file is written through the link and keeps its permission bits.
 bool writeKey(const std::filesystem::path& file, const std::string& section, const std::string& key,
               const std::string& value);
 

@@ -47,7 +47,9 @@ std::vector<LabelEntry> readLabelEntries(const AppState& state, const std::strin
             continue;
         entry.caption = removeTabs(fields[0]);
         entry.fontName = removeTabs(fields[1]);
-        entry.fontSize = *size;
+        // A size beyond what a caption can use (32767 points builds a window of gigabytes)
+        // is ignored: the control keeps its size, the caption and font name still apply.
+        entry.fontSize = *size >= kMinLabelFontSize && *size <= kMaxLabelFontSize ? *size : 0;
         entries.push_back(std::move(entry));
     }
     return entries;

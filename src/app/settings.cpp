@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "com_settings.h"
 #include "ini_file.h"
 #include "ini_read.h"
 #include "text_codec.h"
@@ -77,6 +78,13 @@ bool fncLoadComSettings(AppState& state, Messenger& messages)
         v = "38400,N,8,1";
         ini::writeKey(file, "COM", "Setting", v);
     }
+    // Refused here, naming the field, rather than when the port opens with a vague reason;
+    // like a bad Port, the rest is not loaded and the serial port stays closed.
+    if (ComSettingsCheck check = checkComSettings(v); !check.ok()) {
+        if (messages.fncShowMessage("Message", comSettingsMessage(check.badField)) != 0)
+            return true;
+        return messages.fncIniErrorMessage("Setting.ini: " + check.problem);
+    }
     state.gComSettings = v;
 
     if (!readSetting(state, messages, "COM", "Delimitr", v))
@@ -91,6 +99,9 @@ bool fncLoadComSettings(AppState& state, Messenger& messages)
 
 bool fncLoadSettings(AppState& state, Messenger& messages)
 {
+    // Its bytes cannot be read as lines: the defaults are used and the file is left alone.
+    if (ini::isUtf16File(state.settingsFile()))
+        messages.fncShowMessage("Message", kMsgSettingsUtf16);
     return fncLoadLanguage(state, messages) && fncLoadComSettings(state, messages);
 }
 

@@ -9,7 +9,9 @@
 bool fncLoadLanguage(AppState& state, Messenger& messages);
 // Reads COM/Port, COM/Setting, COM/Delimitr (writing the defaults when missing or empty).
 bool fncLoadComSettings(AppState& state, Messenger& messages);
-// fncLoadLanguage then fncLoadComSettings.
+inline constexpr long kMsgSettingsUtf16 = 281;
+
+// fncLoadLanguage then fncLoadComSettings; first tells the user when Setting.ini is UTF-16.
 bool fncLoadSettings(AppState& state, Messenger& messages);
 // Writes the three COM keys from the shared state.
 bool fncSaveComSettings(AppState& state, Messenger& messages);

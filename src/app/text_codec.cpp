@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -68,12 +69,16 @@ std::string trimChars(const std::string& text, const char* blanks)
 std::optional<int16_t> wholeNumber(const std::string& text)
 {
     std::string t = trimChars(text, " \t");
-    // strtod would also take hexadecimal, "inf" and "nan", which no settings file means.
+    // from_chars reads "." as the decimal point whatever the locale (Qt sets the C library's
+    // at start-up); unlike strtod it takes no hexadecimal. A leading "+" is allowed as before.
+    if (!t.empty() && t[0] == '+' && (t.size() < 2 || t[1] != '-'))
+        t.erase(0, 1);
     if (t.empty() || t.find_first_of("xXpPnNiI") != std::string::npos)
         return std::nullopt;
-    char* end = nullptr;
-    double v = std::strtod(t.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(v))
+    double v = 0;
+    const char* end = t.data() + t.size();
+    auto [at, ec] = std::from_chars(t.data(), end, v);
+    if (ec != std::errc() || at != end || !std::isfinite(v))
         return std::nullopt;
     double r = std::nearbyint(v);
     if (r < -32768 || r > 32767)

@@ -2,6 +2,7 @@
 // plnctl: the command-line front end. main.cpp parses the global options and hands the
 // command to the function that owns it.
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,11 +10,13 @@
 
 struct CliOptions {
     std::filesystem::path programFolder; // --program-folder, default the executable's folder
+    std::filesystem::path textFolder;    // labels and messages (the executable's folder)
     std::optional<int> com;              // --com N
     std::string device;                  // --device PATH
     std::string deviceSettings;          // --settings S (with --device)
     std::string host;                    // --host ADDR[:PORT]
     std::string delimiter;               // --delimiter CR|LF|CRLF, "" = from the settings
+    int language = 1;                    // gLanguage: --language, else the locale
 };
 
 // Exit codes of every command.
@@ -39,5 +42,5 @@ int runBackupCommand(const CliOptions& options, const std::string& command,
 // `xmodem recv|send FILE`: one bare XMODEM transfer on the link (xmodem_command.cpp).
 int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& args);
 
-// Prints the usage text to stderr.
-void printUsage();
+// Prints the usage text (to stderr after a usage error, to stdout for --help).
+void printUsage(std::FILE* to = stderr);

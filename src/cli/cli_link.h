@@ -23,11 +23,16 @@ class CliLink {
 public:
     explicit CliLink(const CliOptions& options) : options_(options) {}
 
-    // Loads the settings and makes the link; false (reason printed) when it cannot be made.
-    // On TCP the connection is made by the first exchange, or by connectNow().
+    // Loads the settings and makes the link (on TCP: connects, see connectNow); false (reason
+    // printed) when it cannot be made.
     bool open();
-    // TCP: connects now, waiting up to 6000 ms; false (reason printed) when it does not.
+    // TCP: connects now unless connected, waiting up to 6000 ms; false (the socket's reason
+    // printed) when it does not.
     bool connectNow();
+    // A serial device that went away during a wait: prints its status line, which names the
+    // device and the system's reason ("COM1 /dev/ttyUSB0: ..."), as the windows show it.
+    // Clear log.last before the exchange.
+    void reportLostDevice() const;
 
     AppState state;
     StderrPrompter prompter;

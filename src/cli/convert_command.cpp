@@ -2,6 +2,7 @@
 // and a BMP to a raw file the way "open BMP, save as raw" does.
 #include "cli_commands.h"
 #include "convert_options.h"
+#include "private_work_folder.h"
 
 #include "image/bmp_file.h"
 #include "image/bmp_to_raw.h"
@@ -65,7 +66,9 @@ struct Converter {
         case EntryResult::Converted:
             break;
         case EntryResult::ConvertFailed:
-            reporter.showMessage("Message", kMessageConversionFailed, "the conversion failed");
+            // A work file that could not be written names the system's reason (a full disk).
+            reporter.showMessage("Message", kMessageConversionFailed,
+                                 ws.workFileError.empty() ? "the conversion failed" : ws.workFileError);
             return false;
         case EntryResult::BmpMissing:
             reporter.showMessage("Message", kMessageFileMissing, "the converted picture is missing");
@@ -140,16 +143,18 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
         printUsage();
         return kExitUsage;
     }
-    Converter converter;
-    converter.programFolder = options.programFolder;
-    converter.tmpFolder = options.programFolder / "TMP";
-    converter.overrides = convertOptions.overrides;
-    std::error_code ec;
-    fs::create_directories(converter.tmpFolder, ec);
-    if (ec) {
-        std::fprintf(stderr, "plnctl: %s: %s\n", converter.tmpFolder.c_str(), ec.message().c_str());
+    // The program folder's TMP belongs to PLNTOOL (and to any other plnctl run): this run's
+    // work files live in a folder of its own.
+    PrivateWorkFolder work;
+    if (!work.ok()) {
+        std::fprintf(stderr, "plnctl: %s\n", work.error().c_str());
         return kExitFailed;
     }
+    Converter converter;
+    converter.programFolder = work.root();
+    converter.tmpFolder = work.tmp();
+    converter.overrides = convertOptions.overrides;
+    std::error_code ec;
     if (!convertOptions.directory.empty()) {
         fs::create_directories(convertOptions.directory, ec);
         if (ec || !fs::is_directory(convertOptions.directory, ec)) {

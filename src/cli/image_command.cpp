@@ -4,6 +4,7 @@
 #include "cli_commands.h"
 #include "cli_link.h"
 #include "cli_operation_view.h"
+#include "private_work_folder.h"
 #include "sigint_stop.h"
 
 #include "image/bmp_file.h"
@@ -15,8 +16,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -27,46 +26,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// A fresh folder of this run's own, laid out like a program folder (its TMP holds the work
-// files), removed with everything in it when the run ends.
-class RunWorkFolder {
-public:
-    RunWorkFolder()
-    {
-        std::error_code ec;
-        std::string pattern = (fs::temp_directory_path(ec) / "plnctl-XXXXXX").string();
-        if (ec || !::mkdtemp(pattern.data())) {
-            error_ = "cannot make a work folder " + pattern + ": " + std::strerror(errno);
-            return;
-        }
-        root_ = pattern;
-        fs::create_directory(root_ / "TMP", ec);
-        if (ec) {
-            error_ = "cannot make a work folder " + (root_ / "TMP").string() + ": " + ec.message();
-            fs::remove_all(root_, ec);
-            root_.clear();
-        }
-    }
-    ~RunWorkFolder()
-    {
-        std::error_code ec;
-        if (!root_.empty())
-            fs::remove_all(root_, ec);
-    }
-    RunWorkFolder(const RunWorkFolder&) = delete;
-    RunWorkFolder& operator=(const RunWorkFolder&) = delete;
-
-    bool ok() const { return !root_.empty(); }
-    const std::string& error() const { return error_; }
-    // Stands for the program folder in the image functions: they write root/TMP/tmp.bmp.
-    const fs::path& root() const { return root_; }
-    fs::path tmp() const { return root_ / "TMP"; }
-
-private:
-    fs::path root_;
-    std::string error_;
-};
 
 // No operation of this command chooses a file.
 class NoFileDialogs : public FileDialogs {
@@ -120,7 +79,7 @@ struct ImageRun {
     CliLink cli;
     CliOperationView view;
     std::unique_ptr<SigintStop> stop;
-    RunWorkFolder work;
+    PrivateWorkFolder work;
     NoFileDialogs dialogs;
 };
 
@@ -176,7 +135,7 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
 
 // Takes the picture or raw file in as the File menu's open commands do, leaving the upload
 // image ready for the upload.
-bool loadForUpload(ImageWorkspace& ws, const RunWorkFolder& work, const fs::path& in, StderrReporter& reporter)
+bool loadForUpload(ImageWorkspace& ws, const PrivateWorkFolder& work, const fs::path& in, StderrReporter& reporter)
 {
     const fs::path workFile = work.tmp() / kDownloadFile;
     if (lowerExtension(in) == ".bmp") {

@@ -2,6 +2,7 @@
 // same link code as the windows; message boxes become lines on stderr.
 #include "cli_commands.h"
 #include "cli_link.h"
+#include "reply_output.h"
 
 #include "link/judgement.h"
 
@@ -87,26 +88,26 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
     DeviceLink& link = *cli.link;
     StderrPrompter& prompter = cli.prompter;
     Messenger& messages = cli.messages;
+    cli.log.last.clear();
 
     std::string reply = link.fncSendCommand(plan->command);
     if (reply.empty() || reply == "ER") {
         // The channel has said why, unless the program folder lacks its message file.
         if (prompter.shown == 0)
             std::fprintf(stderr, "plnctl: %s\n", reply == "ER" ? "the controller answered ER" : "no reply from the controller");
+        cli.reportLostDevice();
         return kExitFailed;
     }
-    if (plan->printReply) {
-        std::printf("%s\n", reply.c_str());
-        return kExitOk;
-    }
+    if (plan->printReply)
+        return printReplyLine(stdout, reply) ? kExitOk : kExitFailed;
     if (!plan->expect.empty() && reply != plan->expect) {
-        std::fprintf(stderr, "plnctl: the controller answered %s\n", reply.c_str());
+        std::fprintf(stderr, "plnctl: the controller answered %s\n", escapeForTerminal(reply).c_str());
         return kExitFailed;
     }
     if (plan->result) {
         long label = judgementLabel(reply);
         if (label == 0) {
-            std::fprintf(stderr, "plnctl: the controller answered %s\n", reply.c_str());
+            std::fprintf(stderr, "plnctl: the controller answered %s\n", escapeForTerminal(reply).c_str());
             return kExitFailed;
         }
         std::string judgement = messages.fncGetMessage("Label", label);
@@ -115,9 +116,10 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
         if (value.empty()) {
             if (prompter.shown == before)
                 std::fprintf(stderr, "plnctl: no reply from the controller\n");
+            cli.reportLostDevice();
             return kExitFailed;
         }
-        std::printf("%s\t%s\n", judgement.c_str(), value.c_str());
+        return printReplyLine(stdout, judgement + "\t" + value) ? kExitOk : kExitFailed;
     }
     return kExitOk;
 }

@@ -1,18 +1,33 @@
 // plnctl [--program-folder DIR] [--com N | --device PATH [--settings S] | --host ADDR[:PORT]]
-//        [--delimiter CR|LF|CRLF] COMMAND ...
+//        [--delimiter CR|LF|CRLF] [--language japanese|english] COMMAND ...
 #include "cli_commands.h"
+#include "cli_language.h"
+
+#include "app/program_folder.h"
+#include "app/qt_translations.h"
+
+#include "app/com_settings.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
-void printUsage()
+void printUsage(std::FILE* to)
 {
     std::fputs(
         "usage: plnctl [--program-folder DIR] [--com N | --device PATH [--settings S] | --host ADDR[:PORT]]\n"
-        "              [--delimiter CR|LF|CRLF] COMMAND\n"
+        "              [--delimiter CR|LF|CRLF] [--language japanese|english] COMMAND\n"
+        "       plnctl --help | --version\n"
+        "options:\n"
+        "  --program-folder DIR            the folder with Setting.ini and the texts (default: plnctl's own)\n"
+        "  --com N                         serial port N (1-16) with the settings of Setting.ini\n"
+        "  --device PATH [--settings S]    this serial device, e.g. /dev/ttyUSB0 and \"38400,N,8,1\"\n"
+        "  --host ADDR[:PORT]              the controller's address on the LAN (port 23 by default)\n"
+        "  --delimiter CR|LF|CRLF          the command terminator (default: Setting.ini's)\n"
+        "  --language japanese|english     the language of the messages (default: from LC_ALL, LC_MESSAGES, LANG)\n"
         "commands:\n"
         "  convert [--pattern RGGB|GBRG|GRBG|BGGR] [--gain R,G,B] INPUT... (-o OUTPUT | -d DIR)\n"
         "  send TEXT                       send one command line, print the reply\n"
@@ -30,14 +45,18 @@ void printUsage()
         "  measure once|inspect|start|stop run or stop a measurement\n"
         "  result                          print the judgement and the measured value\n"
         "  xmodem recv|send FILE           receive or send one file with XMODEM, no command first\n",
-        stderr);
+        to);
 }
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     CliOptions options;
-    options.programFolder = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+    options.language = cliLanguageFromLocale();
+    const ProgramFolders folders =
+        chooseProgramFolders(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
+    options.programFolder = folders.settings;
+    options.textFolder = folders.texts;
 
     int i = 1;
     auto value = [&](std::string_view flag) -> const char* {
@@ -53,13 +72,18 @@ int main(int argc, char** argv)
             break;
         const char* v = nullptr;
         if (arg == "--help") {
-            printUsage();
+            printUsage(stdout);
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            std::printf("plnctl %s\n", PLNTOOL_VERSION);
             return kExitOk;
         }
         if (!(v = value(arg)))
             return kExitUsage;
         if (arg == "--program-folder") {
             options.programFolder = v;
+            options.textFolder = v;
         } else if (arg == "--com") {
             char* end = nullptr;
             long n = std::strtol(v, &end, 10);
@@ -68,12 +92,26 @@ int main(int argc, char** argv)
                 return kExitUsage;
             }
             options.com = int(n);
-        } else if (arg == "--device") {
-            options.device = v;
+        } else if (arg == "--device" || arg == "--host") {
+            // An empty value would silently fall back to Setting.ini's serial port.
+            if (*v == '\0') {
+                std::fprintf(stderr, "plnctl: %s needs a non-empty value\n", argv[i - 1]);
+                return kExitUsage;
+            }
+            (arg == "--device" ? options.device : options.host) = v;
         } else if (arg == "--settings") {
             options.deviceSettings = v;
-        } else if (arg == "--host") {
-            options.host = v;
+            if (ComSettingsCheck check = checkComSettings(v); !check.ok()) {
+                std::fprintf(stderr, "plnctl: --settings: %s\n", check.problem.c_str());
+                return kExitUsage;
+            }
+        } else if (arg == "--language") {
+            auto language = cliLanguageFromFlag(v);
+            if (!language) {
+                std::fprintf(stderr, "plnctl: --language takes japanese or english\n");
+                return kExitUsage;
+            }
+            options.language = *language;
         } else if (arg == "--delimiter") {
             options.delimiter = v;
             if (options.delimiter != "CR" && options.delimiter != "LF" && options.delimiter != "CRLF") {
@@ -95,6 +133,10 @@ int main(int argc, char** argv)
         printUsage();
         return kExitUsage;
     }
+    // Qt's own texts (the socket's error reasons) in the language of the messages.
+    std::unique_ptr<QTranslator> qtTexts = qtTranslatorFor(options.language);
+    if (qtTexts)
+        QCoreApplication::installTranslator(qtTexts.get());
     std::string command = argv[i++];
     std::vector<std::string> args(argv + i, argv + argc);
     if (command == "convert")

@@ -45,28 +45,6 @@ uint64_t paddedRowBytes(int32_t width)
     return (uint64_t(width) * 3 + 3) & ~uint64_t(3);
 }
 
-// The whole open file, sized by the file itself rather than by its name.
-bool readWholeFile(std::FILE* f, std::vector<uint8_t>& data, int& errorNumber)
-{
-    struct stat info {};
-    if (::fstat(::fileno(f), &info) != 0) {
-        errorNumber = errno;
-        return false;
-    }
-    try {
-        data.resize(std::size_t(info.st_size));
-    } catch (const std::bad_alloc&) {
-        errorNumber = ENOMEM;
-        return false;
-    }
-    if (std::fread(data.data(), 1, data.size(), f) != data.size()) {
-        // A file cut short while it was read leaves no error number of its own.
-        errorNumber = std::ferror(f) && errno ? errno : EIO;
-        return false;
-    }
-    return true;
-}
-
 struct HeaderField {
     std::size_t offset;
     std::size_t size;
@@ -136,6 +114,7 @@ fs::path fncWriteBmp(ImageWorkspace& ws, const fs::path& programFolder)
     const std::size_t padding = paddedRowBytes(buffer.width) - rowBytes;
     std::string error;
     bool ok;
+    ws.workFileError.clear();
     if (padding == 0) {
         ok = writeFileDirect(path, {{header->data(), header->size()}, {buffer.bytes.data(), buffer.bytes.size()}},
                              error);
@@ -144,6 +123,8 @@ fs::path fncWriteBmp(ImageWorkspace& ws, const fs::path& programFolder)
         ok = encodeBmp(buffer, ws.imageWidth, ws.imageHeight, file) &&
              writeFileDirect(path, {{file.data(), file.size()}}, error);
     }
+    if (!ok)
+        ws.workFileError = error;
     return ok ? path : fs::path();
 }
 
@@ -156,16 +137,17 @@ fs::path fncImageToBmp(ImageWorkspace& ws, const fs::path& programFolder, SimdLe
     return fncWriteBmp(ws, programFolder);
 }
 
-bool decodeBmp(const uint8_t* data, std::size_t size, BmpPixelBuffer& buffer, std::string& error)
+bool parseBmpLayout(const uint8_t* header, std::size_t headerSize, uint64_t fileSize, BmpLayout& layout,
+                    std::string& error)
 {
-    if (size < kBmpHeaderSize) {
+    if (headerSize < kBmpHeaderSize || fileSize < kBmpHeaderSize) {
         error = "the file is too short to be a BMP picture.";
         return false;
     }
     auto field = [&](std::size_t offset, std::size_t bytes) {
-        return fncBytesToLong(std::span<const uint8_t>(data + offset, bytes));
+        return fncBytesToLong(std::span<const uint8_t>(header + offset, bytes));
     };
-    if (data[0] != 'B' || data[1] != 'M') {
+    if (header[0] != 'B' || header[1] != 'M') {
         error = "the file is not a BMP picture (it does not start with \"BM\").";
         return false;
     }
@@ -201,34 +183,50 @@ bool decodeBmp(const uint8_t* data, std::size_t size, BmpPixelBuffer& buffer, st
         error = "the BMP picture has no pixels (width or height 0).";
         return false;
     }
-    if (!offBits || *offBits < int32_t(kBmpHeaderSize) || uint64_t(*offBits) > size) {
+    if (*width > kMaxImageSide || *height > kMaxImageSide) {
+        error = "the BMP picture is " + std::to_string(*width) + " x " + std::to_string(*height) +
+                " pixels; pictures larger than " + std::to_string(kMaxImageSide) + " x " +
+                std::to_string(kMaxImageSide) + " are not read.";
+        return false;
+    }
+    if (!offBits || *offBits < int32_t(kBmpHeaderSize) || uint64_t(*offBits) > fileSize) {
         error = "the pixel data offset of the BMP picture lies outside the file.";
         return false;
     }
     const uint64_t rowBytes = uint64_t(*width) * 3;
-    const uint64_t available = size - uint64_t(*offBits);
+    const uint64_t available = fileSize - uint64_t(*offBits);
     const uint64_t paddedSize = paddedRowBytes(*width) * uint64_t(*height);
     const uint64_t unpaddedSize = rowBytes * uint64_t(*height);
-    uint64_t stride;
     if (available >= paddedSize) {
-        stride = paddedRowBytes(*width);
+        layout.stride = paddedRowBytes(*width);
     } else if (available == unpaddedSize) {
-        // Written without row padding by earlier versions of this program.
-        stride = rowBytes;
+        // A picture whose rows are not padded to four bytes: some writers leave it out.
+        layout.stride = rowBytes;
     } else {
         error = "the file is shorter than its " + std::to_string(*width) + " x " + std::to_string(*height) +
                 " picture.";
         return false;
     }
+    layout.width = *width;
+    layout.height = *height;
+    layout.pixelOffset = uint64_t(*offBits);
+    return true;
+}
+
+bool decodeBmp(const uint8_t* data, std::size_t size, BmpPixelBuffer& buffer, std::string& error)
+{
+    BmpLayout layout;
+    if (!parseBmpLayout(data, size, size, layout, error))
+        return false;
     try {
-        buffer.assignZero(*width, *height);
+        buffer.assignZero(layout.width, layout.height);
     } catch (const std::bad_alloc&) {
         error = "not enough memory for the picture.";
         return false;
     }
-    const uint8_t* in = data + *offBits;
-    for (int32_t r = 0; r < *height; ++r, in += stride)
-        std::memcpy(buffer.row(r), in, rowBytes);
+    const uint8_t* in = data + layout.pixelOffset;
+    for (int32_t r = 0; r < layout.height; ++r, in += layout.stride)
+        std::memcpy(buffer.row(r), in, buffer.rowBytes());
     return true;
 }
 
@@ -240,17 +238,36 @@ bool fncReadBmp(ImageWorkspace& ws, const fs::path& path, ImageReporter& reporte
         reporter.showError(describeFileError("Cannot open", path, errorNumber));
         return false;
     }
-    std::vector<uint8_t> data;
-    if (!readWholeFile(f.get(), data, errorNumber)) {
-        reporter.showError(describeFileError("Cannot read", path, errorNumber));
+    // Only the header and the rows it describes are read: a huge or sparse file costs no
+    // more than the picture it claims to hold, and that is bounded.
+    const int64_t fileSize = openFileSize(f.get());
+    uint8_t header[kBmpHeaderSize] = {};
+    const std::size_t got = std::fread(header, 1, sizeof header, f.get());
+    std::string error;
+    BmpLayout layout;
+    if (std::ferror(f.get())) {
+        reporter.showError(describeFileError("Cannot read", path, errno));
         return false;
     }
-    f.reset();
-    std::string error;
-    BmpPixelBuffer buffer;
-    if (!decodeBmp(data.data(), data.size(), buffer, error)) {
+    if (fileSize < 0 || !parseBmpLayout(header, got, uint64_t(fileSize), layout, error)) {
         reporter.showError("Cannot read " + path.string() + ": " + error);
         return false;
+    }
+    BmpPixelBuffer buffer;
+    try {
+        buffer.resizeForOverwrite(layout.width, layout.height);
+    } catch (const std::bad_alloc&) {
+        reporter.showError("Cannot read " + path.string() + ": not enough memory for the picture.");
+        return false;
+    }
+    const std::size_t rowBytes = buffer.rowBytes();
+    for (int32_t r = 0; r < layout.height; ++r) {
+        const uint64_t at = layout.pixelOffset + uint64_t(r) * layout.stride;
+        if (::fseeko(f.get(), off_t(at), SEEK_SET) != 0 || std::fread(buffer.row(r), 1, rowBytes, f.get()) != rowBytes) {
+            // A file cut short while it was read leaves no error number of its own.
+            reporter.showError(describeFileError("Cannot read", path, std::ferror(f.get()) && errno ? errno : EIO));
+            return false;
+        }
     }
     ws.bmpBuffer = std::move(buffer);
     ws.imageWidth = ws.bmpBuffer.width;

@@ -39,5 +39,20 @@ std::filesystem::path fncImageToBmp(ImageWorkspace& ws, const std::filesystem::p
 // size. Anything else is refused with an error box that says why.
 bool fncReadBmp(ImageWorkspace& ws, const std::filesystem::path& path, ImageReporter& reporter);
 
+// Where the rows of a BMP file are: the picture size, the offset of the bottom row and the
+// distance between rows.
+struct BmpLayout {
+    int32_t width = 0;
+    int32_t height = 0;
+    uint64_t pixelOffset = 0;
+    uint64_t stride = 0;
+};
+
+// Checks the 54 header bytes of a file of fileSize bytes: a 24-bit uncompressed Windows BMP
+// of at most kMaxImageSide pixels a side whose rows (padded, or unpadded when the file is
+// exactly that long) lie inside the file. On failure sets error to why.
+bool parseBmpLayout(const uint8_t* header, std::size_t headerSize, uint64_t fileSize, BmpLayout& layout,
+                    std::string& error);
+
 // Parses BMP file bytes into the buffer; on failure sets error and leaves the buffer alone.
 bool decodeBmp(const uint8_t* data, std::size_t size, BmpPixelBuffer& buffer, std::string& error);

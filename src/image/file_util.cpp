@@ -13,24 +13,127 @@
 
 namespace fs = std::filesystem;
 
+std::string fileErrorText(int errorNumber)
+{
+    if (errorNumber == kErrNotRegularFile)
+        return "not a regular file (a FIFO, device or socket)";
+    return std::strerror(errorNumber);
+}
+
 std::string describeFileError(const std::string& what, const fs::path& path, int errorNumber)
 {
-    return what + " " + path.string() + ": " + std::strerror(errorNumber);
+    return what + " " + path.string() + ": " + fileErrorText(errorNumber);
+}
+
+namespace {
+
+// EISDIR for a folder, kErrNotRegularFile for anything else that is no regular file, 0 for a
+// regular file.
+int kindError(const struct stat& info)
+{
+    if (S_ISREG(info.st_mode))
+        return 0;
+    return S_ISDIR(info.st_mode) ? EISDIR : kErrNotRegularFile;
+}
+
+} // namespace
+
+int openDescriptorForReading(const fs::path& path, int& errorNumber)
+{
+    // Looked at before it is opened: opening a FIFO waits for a writer, opening a device can
+    // have effects of its own.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        errorNumber = errno;
+        return -1;
+    }
+    if (int kind = kindError(info)) {
+        errorNumber = kind;
+        return -1;
+    }
+    // O_NONBLOCK in case the name was swapped for a FIFO meanwhile; the second look on the
+    // open file settles what was opened.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        errorNumber = errno;
+        return -1;
+    }
+    errorNumber = ::fstat(fd, &info) != 0 ? errno : kindError(info);
+    if (errorNumber != 0) {
+        ::close(fd);
+        return -1;
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
 }
 
 FilePtr openForReading(const fs::path& path, int& errorNumber)
 {
-    FilePtr f(std::fopen(path.c_str(), "rb"));
+    int fd = openDescriptorForReading(path, errorNumber);
+    if (fd < 0)
+        return nullptr;
+    FilePtr f(::fdopen(fd, "rb"));
     if (!f) {
         errorNumber = errno;
-        return nullptr;
-    }
-    struct stat info {};
-    if (::fstat(::fileno(f.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
-        errorNumber = EISDIR;
-        return nullptr;
+        ::close(fd);
     }
     return f;
+}
+
+int64_t openFileSize(std::FILE* f)
+{
+    struct stat info {};
+    if (!f || ::fstat(::fileno(f), &info) != 0)
+        return -1;
+    return int64_t(info.st_size);
+}
+
+bool readWholeFile(const fs::path& path, std::string& data, std::size_t maxBytes, int& errorNumber)
+{
+    data.clear();
+    int fd = openDescriptorForReading(path, errorNumber);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    errorNumber = ::fstat(fd, &info) != 0 ? errno : uint64_t(info.st_size) > maxBytes ? EFBIG : 0;
+    if (errorNumber != 0) {
+        ::close(fd);
+        return false;
+    }
+    data.resize(std::size_t(info.st_size));
+    std::size_t got = 0;
+    bool ok = true;
+    // Read to the end, not to the size seen at the start: a file that grows meanwhile is
+    // still held to the bound.
+    for (;;) {
+        if (got == data.size()) {
+            if (data.size() >= maxBytes + 1)
+                break;
+            data.resize(std::min<std::size_t>(maxBytes + 1, data.size() + 4096));
+        }
+        ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            errorNumber = errno;
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+    }
+    ::close(fd);
+    data.resize(got);
+    if (ok && got > maxBytes) {
+        errorNumber = EFBIG;
+        ok = false;
+    }
+    if (!ok)
+        data.clear();
+    return ok;
 }
 
 namespace {
@@ -64,7 +167,7 @@ int createTemporaryBeside(const fs::path& target, fs::path& tempPath, int& error
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         tempPath = target;
         tempPath += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string((stamp + attempt) % 100000000ULL);
-        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST) {
@@ -76,43 +179,125 @@ int createTemporaryBeside(const fs::path& target, fs::path& tempPath, int& error
     return -1;
 }
 
-} // namespace
-
-bool writeFileReplacing(const fs::path& target, const std::vector<ByteChunk>& chunks, std::string& error)
+// The file a replacing write goes to: the target, or what a symlinked target points at
+// (a dangling link is itself replaced). Refuses an existing target that is no regular file;
+// kept gets the status of an existing one (mode 0 when there is none).
+bool replacedFile(const fs::path& target, fs::path& real, struct stat& kept, int& errorNumber)
 {
-    fs::path tempPath;
+    real = target;
+    kept = {};
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) != 0)
+        return true; // not there yet: created by the rename
+    if (S_ISLNK(info.st_mode)) {
+        std::error_code ec;
+        fs::path resolved = fs::canonical(target, ec);
+        if (ec)
+            return true;
+        real = resolved;
+        if (::stat(real.c_str(), &info) != 0)
+            return true;
+    }
+    if (int kind = kindError(info)) {
+        errorNumber = kind;
+        return false;
+    }
+    kept = info;
+    return true;
+}
+
+// Writes the temporary file's bytes (through fill) and renames it over target.
+template <typename Fill>
+bool replaceThroughTemporary(const fs::path& target, std::string& error, Fill fill)
+{
+    fs::path real;
+    struct stat kept {};
     int errorNumber = 0;
-    int fd = createTemporaryBeside(target, tempPath, errorNumber);
+    if (!replacedFile(target, real, kept, errorNumber)) {
+        error = describeFileError("Cannot write", target, errorNumber);
+        return false;
+    }
+    fs::path tempPath;
+    int fd = createTemporaryBeside(real, tempPath, errorNumber);
     if (fd < 0) {
         error = describeFileError("Cannot create", target, errorNumber);
         return false;
     }
-    bool ok = writeAll(fd, chunks, errorNumber);
+    bool ok = fill(fd, error);
+    if (ok && kept.st_mode != 0) {
+        // The replacement keeps the owner where the system lets us (root rewriting a user's
+        // Setting.ini), and always the permission bits.
+        if (::fchown(fd, kept.st_uid, kept.st_gid) != 0) {
+            // Not ours to give away (an ordinary user): the file becomes the writer's.
+        }
+        if (::fchmod(fd, kept.st_mode & 07777) != 0) {
+            ok = false;
+            error = describeFileError("Cannot write", target, errno);
+        }
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
-        errorNumber = errno;
+        error = describeFileError("Cannot write", target, errno);
     }
-    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
+    if (ok && ::rename(tempPath.c_str(), real.c_str()) != 0) {
         ok = false;
-        errorNumber = errno;
+        error = describeFileError("Cannot write", target, errno);
     }
-    if (!ok) {
+    if (!ok)
         ::unlink(tempPath.c_str());
-        error = describeFileError("Cannot write", target, errorNumber);
-    }
     return ok;
+}
+
+} // namespace
+
+bool writeFileReplacing(const fs::path& target, const std::vector<ByteChunk>& chunks, std::string& error)
+{
+    return replaceThroughTemporary(target, error, [&](int fd, std::string& fillError) {
+        int errorNumber = 0;
+        if (writeAll(fd, chunks, errorNumber))
+            return true;
+        fillError = describeFileError("Cannot write", target, errorNumber);
+        return false;
+    });
+}
+
+int openWorkFile(const fs::path& target, int& errorNumber)
+{
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1) {
+            int flags = ::fcntl(fd, F_GETFL);
+            if (flags >= 0)
+                ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+            return fd;
+        }
+        ::close(fd);
+    } else if (errno == EISDIR) {
+        errorNumber = EISDIR;
+        return -1;
+    }
+    // A symlink (ELOOP), a FIFO without a reader (ENXIO), a device or a second hard link.
+    if (::unlink(target.c_str()) != 0 && errno != ENOENT) {
+        errorNumber = errno;
+        return -1;
+    }
+    fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        errorNumber = errno;
+    return fd;
 }
 
 bool writeFileDirect(const fs::path& target, const std::vector<ByteChunk>& chunks, std::string& error)
 {
     // Overwritten in place and then cut to length: the same bytes as truncating first, but
     // the work files keep their cached pages from one conversion to the next.
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    int errorNumber = 0;
+    int fd = openWorkFile(target, errorNumber);
     if (fd < 0) {
-        error = describeFileError("Cannot create", target, errno);
+        error = describeFileError("Cannot create", target, errorNumber);
         return false;
     }
-    int errorNumber = 0;
     bool ok = writeAll(fd, chunks, errorNumber);
     if (ok) {
         off_t total = 0;
@@ -134,78 +319,69 @@ bool writeFileDirect(const fs::path& target, const std::vector<ByteChunk>& chunk
 
 bool copyFileReplacing(const fs::path& source, const fs::path& target, std::string& error)
 {
-    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        error = describeFileError("Cannot open", source, errno);
-        return false;
-    }
-    fs::path tempPath;
     int errorNumber = 0;
-    int out = createTemporaryBeside(target, tempPath, errorNumber);
-    if (out < 0) {
-        ::close(in);
-        error = describeFileError("Cannot create", target, errorNumber);
+    int in = openDescriptorForReading(source, errorNumber);
+    if (in < 0) {
+        error = describeFileError("Cannot open", source, errorNumber);
         return false;
     }
-    bool ok = true;
-    // The kernel copies without a trip through user memory where it can.
-    bool kernelCopy = true;
-    while (kernelCopy) {
-        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-        if (n > 0)
-            continue;
-        if (n == 0)
-            break;
-        if (errno == EINTR)
-            continue;
-        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) {
-            // Nothing was copied yet when the call is refused outright; fall back to read/write.
-            if (::lseek(in, 0, SEEK_SET) != 0 || ::lseek(out, 0, SEEK_SET) != 0 || ::ftruncate(out, 0) != 0) {
-                ok = false;
-                error = describeFileError("Cannot write", target, errno);
-            }
-            kernelCopy = false;
-            break;
-        }
-        ok = false;
-        error = describeFileError("Cannot copy to", target, errno);
-        break;
-    }
-    std::vector<uint8_t> block(kernelCopy || !ok ? 0 : 1 << 20);
-    while (!kernelCopy && ok) {
-        ssize_t n = ::read(in, block.data(), block.size());
-        if (n < 0) {
+    bool ok = replaceThroughTemporary(target, error, [&](int out, std::string& fillError) {
+        // The kernel copies without a trip through user memory where it can.
+        bool kernelCopy = true;
+        while (kernelCopy) {
+            ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            if (n > 0)
+                continue;
+            if (n == 0)
+                return true;
             if (errno == EINTR)
                 continue;
-            errorNumber = errno;
-            ok = false;
-            error = describeFileError("Cannot read", source, errorNumber);
-            break;
+            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) {
+                // Nothing was copied yet when the call is refused outright; fall back to read/write.
+                if (::lseek(in, 0, SEEK_SET) != 0 || ::lseek(out, 0, SEEK_SET) != 0 || ::ftruncate(out, 0) != 0) {
+                    fillError = describeFileError("Cannot write", target, errno);
+                    return false;
+                }
+                kernelCopy = false;
+                break;
+            }
+            fillError = describeFileError("Cannot copy to", target, errno);
+            return false;
         }
-        if (n == 0)
-            break;
-        if (!writeAll(out, {{block.data(), std::size_t(n)}}, errorNumber)) {
-            ok = false;
-            error = describeFileError("Cannot write", target, errorNumber);
-            break;
+        std::vector<uint8_t> block(1 << 20);
+        for (;;) {
+            ssize_t n = ::read(in, block.data(), block.size());
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                fillError = describeFileError("Cannot read", source, errno);
+                return false;
+            }
+            if (n == 0)
+                return true;
+            if (!writeAll(out, {{block.data(), std::size_t(n)}}, errorNumber)) {
+                fillError = describeFileError("Cannot write", target, errorNumber);
+                return false;
+            }
         }
-    }
+    });
     ::close(in);
-    if (::close(out) != 0 && ok) {
-        ok = false;
-        error = describeFileError("Cannot write", target, errno);
-    }
-    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
-        ok = false;
-        error = describeFileError("Cannot write", target, errno);
-    }
-    if (!ok)
-        ::unlink(tempPath.c_str());
     return ok;
 }
 
 ReplacingFile::ReplacingFile(const fs::path& target) : target_(target)
 {
+    // Received files include the work file tmp.bin: a symlink under the name is replaced by
+    // the rename, never written through; a FIFO, device or folder is refused like the safe
+    // writer refuses it. An existing regular file keeps its permission bits.
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
+        if (int kind = kindError(info)) {
+            error_ = describeFileError("Cannot write", target, kind);
+            return;
+        }
+        mode_ = info.st_mode & 07777;
+    }
     int errorNumber = 0;
     int fd = createTemporaryBeside(target, temp_, errorNumber);
     if (fd < 0) {
@@ -251,6 +427,8 @@ bool ReplacingFile::commit()
         return false;
     int errorNumber = 0;
     if (std::fflush(file_) != 0)
+        errorNumber = errno;
+    if (errorNumber == 0 && mode_ != 0 && ::fchmod(::fileno(file_), mode_) != 0)
         errorNumber = errno;
     std::FILE* f = std::exchange(file_, nullptr);
     if (std::fclose(f) != 0 && errorNumber == 0)

@@ -1,5 +1,6 @@
 #pragma once
-// Small file helpers shared by the raw and BMP code.
+// The program's file access: the one checked reader for every file it reads, the safe
+// writer for the files it writes for the user, and the writer of its work files.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,24 +15,39 @@ struct ByteChunk {
     std::size_t size;
 };
 
+// The error number of a path that exists but is no regular file and no folder (a FIFO, a
+// device node, a socket): the system has no error number of its own for it.
+inline constexpr int kErrNotRegularFile = -1000;
+
 // Writes the chunks to a temporary file in the target's folder and renames it over the
 // target only when everything was written, so a failure leaves an existing file untouched.
-// On failure returns false and sets error to a description.
+// A symlinked target is written through the link (the link stays); the file keeps its
+// permission bits. An existing target that is no regular file (a device, FIFO, folder) is
+// refused. On failure returns false and sets error to a description.
 bool writeFileReplacing(const std::filesystem::path& target, const std::vector<ByteChunk>& chunks,
                         std::string& error);
 
-// Writes the chunks straight to the file (created, or overwritten and cut to length).
-// For the work files.
+// Writes one of the program's work files (created, or overwritten and cut to length). The
+// path itself is written: a symlink, a FIFO, a device node or a second hard link planted
+// under the name is replaced by a new file, never written through.
 bool writeFileDirect(const std::filesystem::path& target, const std::vector<ByteChunk>& chunks,
                      std::string& error);
 
-// Copies source over target through a temporary file in the target's folder.
+// Opens one of the work files for writing (a transfer writing tmp.bin as it arrives): never
+// through a planted symlink or second hard link, never blocking on a FIFO; whatever is there
+// and is no regular file of one name is removed and a new file made. The file is not cut:
+// ftruncate it to the length written. Returns the descriptor, or -1 with errorNumber set.
+int openWorkFile(const std::filesystem::path& target, int& errorNumber);
+
+// Copies source (read with the checked reader) over target as writeFileReplacing does.
 bool copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
                        std::string& error);
 
 // A file written piece by piece in place of target: the bytes go to a temporary file in the
 // target's folder, which replaces target only on commit(). Destroyed without a successful
-// commit, it removes the temporary file and target stays exactly as it was.
+// commit, it removes the temporary file and target stays exactly as it was. A symlink under
+// the target name is replaced, not written through; a target that is a FIFO, device or folder
+// is refused (ok() false).
 class ReplacingFile {
 public:
     explicit ReplacingFile(const std::filesystem::path& target);
@@ -53,6 +69,7 @@ private:
     std::filesystem::path temp_;
     std::FILE* file_ = nullptr;
     std::string error_;
+    unsigned mode_ = 0; // permission bits of the file replaced, 0 when there was none
 };
 
 struct FileCloser {
@@ -60,9 +77,22 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens a file for reading. A folder is refused with EISDIR: fopen would open it on Linux
-// and every read would then fail.
+// The checked reader: opens a regular file (or a symlink to one) for reading. Never blocks:
+// a FIFO or device is refused before it is opened (kErrNotRegularFile), a folder with EISDIR
+// (fopen would open it on Linux and every read would then fail).
 FilePtr openForReading(const std::filesystem::path& path, int& errorNumber);
+// The same as a descriptor (-1 on failure).
+int openDescriptorForReading(const std::filesystem::path& path, int& errorNumber);
+
+// Reads a whole regular file of at most maxBytes through the checked reader; a larger file
+// fails with EFBIG.
+bool readWholeFile(const std::filesystem::path& path, std::string& data, std::size_t maxBytes,
+                   int& errorNumber);
+
+// The size of an open file, or -1.
+int64_t openFileSize(std::FILE* f);
 
 // "<what> <path>: <system reason>" for the error number of a failed call.
 std::string describeFileError(const std::string& what, const std::filesystem::path& path, int errorNumber);
+// The system's reason for an error number ("not a regular file" for kErrNotRegularFile).
+std::string fileErrorText(int errorNumber);

@@ -6,6 +6,7 @@
 #include "image/sensor_image.h"
 
 #include <cstdint>
+#include <string>
 
 struct ImageWorkspace {
     SensorImage sensorImage; // the current sensor image
@@ -13,4 +14,5 @@ struct ImageWorkspace {
     BmpPixelBuffer bmpBuffer;
     int32_t imageWidth = 0;  // the current image size (the main window's width and height)
     int32_t imageHeight = 0;
+    std::string workFileError; // why the last write of TMP/tmp.bmp failed, with the system's reason
 };

@@ -36,6 +36,13 @@ bool fncReadFile_PLN(ImageWorkspace& ws, const fs::path& path, ImageReporter& re
         return false;
     }
     SensorImage& image = ws.sensorImage;
+    const int64_t fileSize = openFileSize(f.get());
+    if (fileSize >= 0 && fileSize < int64_t(PlnHeader::kSize)) {
+        reporter.showError("The file " + path.string() + " is " + std::to_string(fileSize) +
+                           " bytes long, too short for the " + std::to_string(PlnHeader::kSize) +
+                           "-byte header of a raw image.");
+        return false;
+    }
     uint8_t header[PlnHeader::kSize] = {};
     readAvailable(f.get(), header, sizeof header);
     image.plnHeader = PlnHeader::fromBytes(header);
@@ -46,6 +53,13 @@ bool fncReadFile_PLN(ImageWorkspace& ws, const fs::path& path, ImageReporter& re
     if (image.plnHeader.width <= 0 || image.plnHeader.height <= 0) {
         reporter.showError("The file " + path.string() + " gives an image size of " +
                            sizeText(image.plnHeader.width, image.plnHeader.height) + ", which holds no pixels.");
+        return false;
+    }
+    // Refused before anything is allocated: a 40-byte file could otherwise claim gigabytes.
+    if (image.plnHeader.width > kMaxImageSide || image.plnHeader.height > kMaxImageSide) {
+        reporter.showError("The file " + path.string() + " gives an image size of " +
+                           sizeText(image.plnHeader.width, image.plnHeader.height) + "; images larger than " +
+                           sizeText(kMaxImageSide, kMaxImageSide) + " pixels are not read.");
         return false;
     }
     try {
@@ -74,7 +88,8 @@ bool fncReadTmpBinFile(ImageWorkspace& ws, const fs::path& path)
     SensorImage& image = ws.sensorImage;
     ws.imageWidth = image.hkrHeader.width;
     ws.imageHeight = image.hkrHeader.height;
-    if (image.hkrHeader.width <= 0 || image.hkrHeader.height <= 0) {
+    if (image.hkrHeader.width <= 0 || image.hkrHeader.height <= 0 || image.hkrHeader.width > kMaxImageSide ||
+        image.hkrHeader.height > kMaxImageSide) {
         image.pixels.clear();
         return false;
     }

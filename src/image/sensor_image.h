@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+// The largest image side the program reads or converts (a PLN header can claim 32767, a BMP
+// header far more): 16384 x 16384 pixels already take 256 MB raw and 768 MB as a picture.
+inline constexpr int32_t kMaxImageSide = 16384;
+
 // Values that the controller reports for an image (or that a reader sets).
 struct HkrHeader {
     uint8_t bayerPattern = 0; // 0 RGGB, 1 GBRG, 2 GRBG, 3 BGGR

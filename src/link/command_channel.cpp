@@ -39,7 +39,9 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
             // that closed the connection), so a dropped link is reconnected first.
             sockets_.yield(Pump::NonInput);
             if (sockets_.socket().state() == kSockConnected)
-                sockets_.socket().readAll();
+                takeTelnetText(sockets_.socket().readAll()); // stale text is dropped, negotiation answered
+            else
+                telnet_.reset();
             reply = fncLanTransact(command);
             break;
         default:
@@ -74,7 +76,7 @@ std::string CommandChannel::fncComTransact(const std::string& command)
     std::string buffer;
     for (;;) {
         buffer += port_.readAll();
-        if (auto reply = extractReply(buffer, terminator))
+        if (auto reply = cappedReply(buffer, terminator))
             return *reply;
         if (port_.deviceLost()) {
             endLostSerialLink();
@@ -96,6 +98,7 @@ void CommandChannel::endLostSerialLink()
     fncCloseComPort();
     log("COM" + std::to_string(state_.gComPort) + " " + device + ": " + reason);
     state_.gLinkMode = 0;
+    notifier_.notify();
 }
 
 std::string CommandChannel::fncLanTransact(const std::string& command)
@@ -107,6 +110,7 @@ std::string CommandChannel::fncLanTransact(const std::string& command)
     Waiter& waiter = sockets_.waiter();
 
     if (socket.state() != kSockConnected) {
+        telnet_.reset();
         socket.close();
         socket.connectToRemote();
         int64_t limit = start + kLanReconnectMs;
@@ -121,12 +125,25 @@ std::string CommandChannel::fncLanTransact(const std::string& command)
     // The pieces of one reply are joined: TCP may deliver "O" and "K\r" in separate reads.
     std::string received;
     for (;;) {
-        received += sockets_.fncSockReceiveText(Pump::NonInput);
-        if (auto reply = extractReply(received, terminator))
+        received += takeTelnetText(sockets_.fncSockReceiveText(Pump::NonInput));
+        if (auto reply = cappedReply(received, terminator)) {
+            // What followed the reply is dropped, so a command cut there must not swallow
+            // the start of the next exchange.
+            telnet_.reset();
             return *reply;
+        }
         if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected)
             return {};
     }
+}
+
+std::string CommandChannel::takeTelnetText(const std::string& arrived)
+{
+    std::string text, answers;
+    telnet_.take(arrived, text, answers);
+    if (!answers.empty() && sockets_.socket().state() == kSockConnected)
+        sockets_.socket().send(answers);
+    return text;
 }
 
 int CommandChannel::fncOpenComPort(bool binary)
@@ -135,11 +152,12 @@ int CommandChannel::fncOpenComPort(bool binary)
         port_.close();
     std::string device = resolver_(state_.gComPort);
     std::string reason;
-    auto config = parseComSettings(state_.gComSettings);
+    auto config = parseComSettings(state_.gComSettings, &reason);
     if (!config) {
-        reason = "invalid settings \"" + state_.gComSettings + "\"";
+        reason = "invalid settings: " + reason;
     } else if (device.empty()) {
-        reason = "no serial port found";
+        reason = "no serial port " + std::to_string(state_.gComPort) + " was found (name its device with PLNTOOL_COM" +
+                 std::to_string(state_.gComPort) + ")";
     } else {
         config->device = device;
         config->binary = binary;

@@ -6,9 +6,11 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "clock.h"
+#include "link_notifier.h"
 #include "serial_port.h"
 #include "socket_layer.h"
 #include "status_log.h"
+#include "telnet_text.h"
 
 #include <functional>
 #include <string>
@@ -48,12 +50,16 @@ public:
 
     SerialPort& port() { return port_; }
     SocketLayer& sockets() { return sockets_; }
+    // Whoever makes, ends or loses a link calls notify() after setting gLinkMode.
+    LinkNotifier& notifier() { return notifier_; }
     AppState& state() { return state_; }
     Messenger& messages() { return messages_; }
 
 private:
     void log(const std::string& line);
     void endLostSerialLink();
+    // The text of what arrived on the LAN link, negotiation refused and removed.
+    std::string takeTelnetText(const std::string& arrived);
 
     AppState& state_;
     Messenger& messages_;
@@ -62,4 +68,6 @@ private:
     SocketLayer& sockets_;
     StatusLog* log_ = nullptr;
     std::function<std::string(int)> resolver_;
+    LinkNotifier notifier_;
+    TelnetTextFilter telnet_;
 };

@@ -36,6 +36,23 @@ public:
 
     std::string fncSendCommand(const std::string& command) { return channel_->fncSendCommand(command); }
 
+    // Made, ended or lost: the views of the link read it afresh.
+    LinkNotifier& notifier() { return channel_->notifier(); }
+    void linkChanged() { channel_->notifier().notify(); }
+    // Sets gLinkMode and tells the views.
+    void setLinkMode(int mode)
+    {
+        state_.gLinkMode = int16_t(mode);
+        linkChanged();
+    }
+    // True while a LAN connect is being watched: the views show the LAN link as on its way.
+    bool lanConnecting() const { return lanConnecting_; }
+    void setLanConnecting(bool on)
+    {
+        lanConnecting_ = on;
+        linkChanged();
+    }
+
 private:
     AppState& state_;
     Messenger& messages_;
@@ -45,4 +62,5 @@ private:
     std::unique_ptr<TcpSocket> socket_;
     std::unique_ptr<SocketLayer> sockets_;
     std::unique_ptr<CommandChannel> channel_;
+    bool lanConnecting_ = false;
 };

@@ -21,6 +21,16 @@ std::optional<std::string> extractReply(const std::string& received, const std::
     return received.substr(0, n);
 }
 
+std::optional<std::string> cappedReply(const std::string& received, const std::string& terminator)
+{
+    auto reply = extractReply(received, terminator);
+    if (reply)
+        return reply->size() > kReplyLimit ? std::string() : *reply;
+    if (received.size() > kReplyLimit + terminator.size())
+        return std::string();
+    return std::nullopt;
+}
+
 std::optional<std::string> terminatorFromName(const std::string& name)
 {
     if (name == "CR")

@@ -1,6 +1,7 @@
 #pragma once
 // Framing of a command line and cutting the reply out of the received text.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,14 @@ std::string frameCommand(const std::string& command, const std::string& terminat
 // before the first CR (terminator CR), before the first LF (LF), or before the character
 // preceding the first LF (CR+LF); whatever follows is dropped.
 std::optional<std::string> extractReply(const std::string& received, const std::string& terminator);
+
+// The longest reply the channel takes: a peer that sends more without a terminator (or a
+// longer line) has given no valid reply, and the wait ends instead of the buffer growing.
+inline constexpr std::size_t kReplyLimit = 64 * 1024;
+
+// What the received text amounts to: nullopt while the reply is still coming, the reply once
+// the terminator arrived, "" for an oversize reply (kReplyLimit).
+std::optional<std::string> cappedReply(const std::string& received, const std::string& terminator);
 
 // "CR", "LF", "CRLF"/"CR+LF" to the terminator; nullopt for anything else.
 std::optional<std::string> terminatorFromName(const std::string& name);

@@ -32,13 +32,21 @@ bool QtSerialPort::open(const SerialConfig& config, std::string* reason)
     lost_ = false;
     port_.setPortName(QString::fromStdString(config.device));
     port_.setBaudRate(config.baud);
-    port_.setParity(config.parity == 'O' ? QSerialPort::OddParity
-                    : config.parity == 'E' ? QSerialPort::EvenParity : QSerialPort::NoParity);
+    port_.setParity(config.parity == 'O'   ? QSerialPort::OddParity
+                    : config.parity == 'E' ? QSerialPort::EvenParity
+                    : config.parity == 'M' ? QSerialPort::MarkParity
+                    : config.parity == 'S' ? QSerialPort::SpaceParity
+                                           : QSerialPort::NoParity);
     port_.setDataBits(static_cast<QSerialPort::DataBits>(config.dataBits));
-    port_.setStopBits(config.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.setStopBits(config.stopBits == 2     ? QSerialPort::TwoStop
+                      : config.stopBits == 1.5 ? QSerialPort::OneAndHalfStop
+                                               : QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         lastError_ = port_.errorString().toStdString();
+        // The text may be translated; the dialout hint goes by the words "Permission denied".
+        if (port_.error() == QSerialPort::PermissionError && !port_.errorString().contains(QLatin1String("ermission")))
+            lastError_ += " (Permission denied)";
         if (reason)
             *reason = lastError_;
         port_.clearError();

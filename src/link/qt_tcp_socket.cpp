@@ -8,6 +8,7 @@ QtTcpSocket::QtTcpSocket()
     connect(&socket_, &QTcpSocket::stateChanged, this, &QtTcpSocket::changed);
     connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         endState_ = error == QAbstractSocket::RemoteHostClosedError ? kSockClosing : kSockError;
+        errorReason_ = socket_.errorString().toStdString();
         emit changed();
     });
 }
@@ -38,8 +39,10 @@ void QtTcpSocket::connectToRemote()
 {
     socket_.abort();
     endState_ = -1;
+    errorReason_.clear();
     if (host_.empty() || port_ == 0) {
         endState_ = kSockError;
+        errorReason_ = host_.empty() ? "no address" : "no port";
         return;
     }
     socket_.connectToHost(QString::fromStdString(host_), port_);
@@ -49,6 +52,7 @@ void QtTcpSocket::close()
 {
     socket_.abort();
     endState_ = -1;
+    errorReason_.clear();
 }
 
 int64_t QtTcpSocket::bytesAvailable()

@@ -20,6 +20,7 @@ public:
     void send(const std::string& bytes) override;
     std::string readAll() override;
     int readByte() override;
+    std::string errorReason() const override { return errorReason_; }
 
 signals:
     // Data arrived or the state moved: a waiting exchange should look again.
@@ -29,5 +30,6 @@ private:
     QTcpSocket socket_;
     std::string host_;
     uint16_t port_ = 0;
+    std::string errorReason_;
     int endState_ = -1; // 8 after the peer closed, 9 after a failure; -1 while Qt's state counts
 };

@@ -10,9 +10,9 @@
 struct SerialConfig {
     std::string device;  // system path of the port, e.g. /dev/ttyUSB0 or a pseudo-terminal
     int baud = 38400;
-    char parity = 'N';   // N, O, E
-    int dataBits = 8;
-    int stopBits = 1;
+    char parity = 'N';   // N, O, E, M (mark), S (space)
+    int dataBits = 8;    // 5..8
+    double stopBits = 1; // 1, 1.5 or 2
     bool binary = false; // text mode for commands, binary mode for XMODEM
 };
 
@@ -20,9 +20,9 @@ struct SerialConfig {
 // that follows the third comma. nullopt when there are fewer than three commas.
 std::optional<std::array<std::string, 4>> splitComSettings(const std::string& settings);
 
-// Parses "38400,N,8,1" into the line fields of a configuration; nullopt when a field is
-// missing or not a number.
-std::optional<SerialConfig> parseComSettings(const std::string& settings);
+// Parses "38400,N,8,1" into the line fields of a configuration; nullopt (and the problem,
+// naming the field, when asked for) when the port could not be set that way.
+std::optional<SerialConfig> parseComSettings(const std::string& settings, std::string* problem = nullptr);
 
 class SerialPort {
 public:

@@ -1,23 +1,7 @@
 #include "serial_port.h"
 
-#include <cctype>
-#include <cstdlib>
+#include "app/com_settings.h"
 
-namespace {
-
-bool toInt(const std::string& text, int* out)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || v < 0 || v > 10000000)
-        return false;
-    *out = int(v);
-    return true;
-}
-
-} // namespace
 
 std::optional<std::array<std::string, 4>> splitComSettings(const std::string& settings)
 {
@@ -34,19 +18,18 @@ std::optional<std::array<std::string, 4>> splitComSettings(const std::string& se
     return fields;
 }
 
-std::optional<SerialConfig> parseComSettings(const std::string& settings)
+std::optional<SerialConfig> parseComSettings(const std::string& settings, std::string* problem)
 {
-    auto fields = splitComSettings(settings);
-    if (!fields)
+    ComSettingsCheck check = checkComSettings(settings);
+    if (!check.ok()) {
+        if (problem)
+            *problem = check.problem;
         return std::nullopt;
-    const std::string& parity = (*fields)[1];
+    }
     SerialConfig c;
-    if (!toInt((*fields)[0], &c.baud) || !toInt((*fields)[2], &c.dataBits) || !toInt((*fields)[3], &c.stopBits))
-        return std::nullopt;
-    if (parity.size() != 1)
-        return std::nullopt;
-    c.parity = char(std::toupper(static_cast<unsigned char>(parity[0])));
-    if (c.parity != 'N' && c.parity != 'O' && c.parity != 'E')
-        return std::nullopt;
+    c.baud = check.baud;
+    c.parity = check.parity;
+    c.dataBits = check.dataBits;
+    c.stopBits = check.stopBits;
     return c;
 }

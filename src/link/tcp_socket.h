@@ -29,4 +29,7 @@ public:
     virtual std::string readAll() = 0;
     // One received byte, or -1 when none is pending.
     virtual int readByte() = 0;
+    // Why the last connect or the connection failed ("Connection refused", "Host not found"),
+    // in the words of the socket; "" while nothing failed.
+    virtual std::string errorReason() const = 0;
 };

@@ -30,9 +30,32 @@ ConnectionPanel::ConnectionPanel(QWidget* frmMain, DeviceLink& link) : QObject(f
     if (address_->lineEdit())
         address_->lineEdit()->installEventFilter(this);
     address_->installEventFilter(this);
+    subscription_ = link_.notifier().subscribe([this] { showLink(); });
 }
 
-ConnectionPanel::~ConnectionPanel() = default;
+ConnectionPanel::~ConnectionPanel()
+{
+    link_.notifier().unsubscribe(subscription_);
+}
+
+void ConnectionPanel::showLink()
+{
+    const int mode = link_.state().gLinkMode;
+    const bool lan = mode == 2 || link_.lanConnecting();
+    const bool linked = lan || mode == 1;
+    if (linked) {
+        serial_->setChecked(!lan);
+        lan_->setChecked(lan);
+    }
+    if (lan && !link_.state().gLanAddress.empty() && !link_.lanConnecting())
+        address_->setEditText(QString::fromStdString(link_.state().gLanAddress));
+    serial_->setEnabled(!linked);
+    lan_->setEnabled(!linked);
+    address_->setEnabled(!linked && lan_->isChecked());
+    addressLabel_->setEnabled(!linked && lan_->isChecked());
+    connect_->setEnabled(!linked);
+    close_->setEnabled(linked);
+}
 
 bool ConnectionPanel::eventFilter(QObject* watched, QEvent* event)
 {
@@ -69,13 +92,7 @@ void ConnectionPanel::cmdConnect_Click()
     if (serial_->isChecked())
         connectSerial();
     else
-        connectLan();
-}
-
-void ConnectionPanel::disableAfterConnect()
-{
-    for (QWidget* w : std::initializer_list<QWidget*>{serial_, lan_, address_, connect_, addressLabel_})
-        w->setEnabled(false);
+        connectLan(link_, address_->currentText(), *log_);
 }
 
 void ConnectionPanel::connectSerial()
@@ -84,34 +101,10 @@ void ConnectionPanel::connectSerial()
         showErrorBox(link_);
         return;
     }
-    disableAfterConnect();
-    link_.state().gLinkMode = 1;
-}
-
-void ConnectionPanel::connectLan()
-{
-    connect_->setEnabled(false);
-    if (!startLanConnect(link_, address_->currentText())) {
-        showErrorBox(link_);
-        return;
-    }
-    log_->appendLine("Connected");
-    disableAfterConnect();
-    link_.state().gLinkMode = 2;
-    // Whatever the watch ends in, the controls stay as they are until Close is pressed.
-    watchLanConnect(link_, *log_);
+    link_.setLinkMode(1);
 }
 
 void ConnectionPanel::cmdCloseConnection_Click()
 {
-    serial_->setEnabled(true);
-    lan_->setEnabled(true);
-    connect_->setEnabled(true);
-    link_.state().gLinkMode = 0;
-    if (serial_->isChecked()) {
-        link_.channel().fncCloseComPort();
-    } else {
-        link_.sockets().fncLanDisconnect();
-        address_->setEnabled(true);
-    }
+    disconnectLink(link_);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The main window's connection panel (frame CommMethod): the address box with its history,
 // Connect and Close, and the `Status` log. The Serial/Lan choice only enables the address
-// box; frmMain does that itself.
+// box; frmMain does that itself. Whenever the link changes, whoever changed it, the panel
+// shows it: the link's radio button, its address, and Connect or Close enabled.
 
 #include <QObject>
 
@@ -30,14 +31,14 @@ public:
     void cmdCloseConnection_Click();
     // Enter in the address box: the typed address goes to the top of the history.
     void updateAddressHistory();
+    // Shows the current link (gLinkMode, a LAN connect on its way).
+    void showLink();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void connectSerial();
-    void connectLan();
-    void disableAfterConnect();
 
     DeviceLink& link_;
     QRadioButton* serial_ = nullptr;
@@ -47,4 +48,5 @@ private:
     QPushButton* connect_ = nullptr;
     QPushButton* close_ = nullptr;
     std::unique_ptr<WidgetStatusLog> log_;
+    int subscription_ = 0;
 };

@@ -86,8 +86,18 @@ frmAbout::frmAbout(const AppState& state, Messenger& messages, QWidget* parent) 
 }
 
 std::filesystem::path helpFilePath(const AppState& state) {
-    return state.programFolder /
-           (std::string(state.gLanguage == 0 ? "PLN_HELP_JPN" : "PLN_HELP_ENG") + ".chm");
+    const std::filesystem::path base =
+        state.textsFolder() / (state.gLanguage == 0 ? "PLN_HELP_JPN" : "PLN_HELP_ENG");
+    // A compiled help file, when one was put there, comes first; the manual ships as HTML.
+    std::filesystem::path chm = base;
+    chm += ".chm";
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(chm, ec)) {
+        return chm;
+    }
+    std::filesystem::path html = base;
+    html += ".html";
+    return html;
 }
 
 void fncOpenDocument(const AppState& state, const std::function<bool(const QUrl&)>& open) {

@@ -24,8 +24,8 @@ public:
     frmAbout(const AppState& state, Messenger& messages, QWidget* parent = nullptr);
 };
 
-// The help file of the current language in the program folder (PLN_HELP_JPN.chm or
-// PLN_HELP_ENG.chm).
+// The help file of the current language in the program folder: PLN_HELP_JPN.chm or
+// PLN_HELP_ENG.chm when there is one, else the manual PLN_HELP_JPN.html or PLN_HELP_ENG.html.
 std::filesystem::path helpFilePath(const AppState& state);
 
 // Opens the help file with the desktop's viewer. A missing file or a missing viewer shows

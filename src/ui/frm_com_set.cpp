@@ -156,6 +156,7 @@ void frmComSet::cmdOK_Click()
             messages_.fncShowMessage("Message", 21);
         else
             state_.gLinkMode = 1;
+        channel_.notifier().notify();
     }
     accept();
 }

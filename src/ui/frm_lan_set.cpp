@@ -26,7 +26,7 @@ frmLanSet::frmLanSet(DeviceLink& link, QWidget* parent) : QDialog(parent), link_
     txtIPaddress_->setObjectName(QStringLiteral("txtIPaddress"));
     cmdConnect_ = new QPushButton(QStringLiteral("cmdConnect"), frame1);
     cmdConnect_->setObjectName(QStringLiteral("cmdConnect"));
-    auto* close = new QPushButton(QStringLiteral("cmdCloseConnection"), frame1);
+    auto* close = cmdClose_ = new QPushButton(QStringLiteral("cmdCloseConnection"), frame1);
     close->setObjectName(QStringLiteral("cmdCloseConnection"));
     auto* statusDisp = new QGroupBox(frame1);
     statusDisp->setObjectName(QStringLiteral("StatusDisp"));
@@ -49,49 +49,38 @@ frmLanSet::frmLanSet(DeviceLink& link, QWidget* parent) : QDialog(parent), link_
     connect(cmdConnect_, &QPushButton::clicked, this, &frmLanSet::cmdConnect_Click);
     connect(close, &QPushButton::clicked, this, &frmLanSet::cmdCloseConnection_Click);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    subscription_ = link_.notifier().subscribe([this] { showLink(); });
 }
 
-frmLanSet::~frmLanSet() = default;
+frmLanSet::~frmLanSet()
+{
+    link_.notifier().unsubscribe(subscription_);
+}
+
+void frmLanSet::showLink()
+{
+    const bool lan = state_.gLinkMode == 2 || link_.lanConnecting();
+    if (state_.gLinkMode == 2)
+        txtIPaddress_->setText(QString::fromStdString(state_.gLanAddress));
+    txtIPaddress_->setEnabled(!lan);
+    cmdConnect_->setEnabled(!lan);
+    cmdClose_->setEnabled(lan);
+}
 
 void frmLanSet::Form_Load()
 {
     fncApplyLabels(this, state_);
-    if (state_.gLinkMode == 2) {
+    if (state_.gLinkMode == 2)
         log_->appendLine("Connected");
-        txtIPaddress_->setEnabled(false);
-        cmdConnect_->setEnabled(false);
-        txtIPaddress_->setText(QString::fromStdString(state_.gLanAddress));
-    }
+    showLink();
 }
 
 void frmLanSet::cmdConnect_Click()
 {
-    cmdConnect_->setEnabled(false);
-    if (!startLanConnect(link_, txtIPaddress_->text())) {
-        showErrorBox(link_);
-        return;
-    }
-    log_->appendLine("Connected");
-    txtIPaddress_->setEnabled(false);
-    state_.gLinkMode = 2;
-    link_.channel().fncCloseComPort();
-    if (!watchLanConnect(link_, *log_))
-        return;
-    if (link_.socket().state() == kSockError) {
-        link_.socket().close();
-        txtIPaddress_->setEnabled(true);
-        cmdConnect_->setEnabled(true);
-        state_.gLinkMode = 0;
-    } else {
-        state_.gLanAddress = txtIPaddress_->text().toStdString();
-    }
+    connectLan(link_, txtIPaddress_->text(), *log_);
 }
 
 void frmLanSet::cmdCloseConnection_Click()
 {
-    cmdConnect_->setEnabled(true);
-    link_.sockets().fncLanDisconnect();
-    txtIPaddress_->setEnabled(true);
-    link_.channel().fncCloseComPort();
-    state_.gLinkMode = link_.channel().fncOpenComPort() == 0 ? 1 : 0;
+    disconnectLanToSerial(link_);
 }

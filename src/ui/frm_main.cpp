@@ -192,7 +192,8 @@ QWidget* frmMain::buildImageSide() {
     scroll->setWidget(picCnvBmp_);
     scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scroll->setBackgroundRole(QPalette::Dark);
-    scroll->setMinimumSize(160, 120);
+    // Below this the picture scrolls; the side panel keeps its size.
+    scroll->setMinimumSize(320, 240);
     scroll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(scroll, 1);
 
@@ -217,9 +218,15 @@ QWidget* frmMain::buildImageSide() {
 }
 
 QWidget* frmMain::buildControlSide() {
+    // Two columns, the controller's operations and the link, so the window fits the height
+    // of a laptop screen with the picture at 1:1.
     auto* side = new QWidget;
-    auto* layout = new QVBoxLayout(side);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* sideColumns = new QHBoxLayout(side);
+    sideColumns->setContentsMargins(0, 0, 0, 0);
+    auto* layout = new QVBoxLayout;
+    auto* linkColumn = new QVBoxLayout;
+    sideColumns->addLayout(layout);
+    sideColumns->addLayout(linkColumn);
 
     // Capture.
     QGroupBox* frame1 = frame("Frame1");
@@ -291,6 +298,7 @@ QWidget* frmMain::buildControlSide() {
     getLayout->setColumnStretch(1, 1);
     getLayout->addWidget(button("cmdGetMesure"), 0, 2, 2, 1);
     layout->addWidget(fraGetMesure);
+    layout->addStretch(1);
 
     // Connection panel.
     QGroupBox* commMethod = frame("CommMethod");
@@ -304,7 +312,9 @@ QWidget* frmMain::buildControlSide() {
     ipAddrLabel_ = label("IPAddrLabel");
     commLayout->addWidget(ipAddrLabel_, 1, 0, 1, 2);
     QGroupBox* frame2 = frame("Frame2");
+    frame2->setFlat(true); // only holds the address box
     auto* frame2Layout = new QHBoxLayout(frame2);
+    frame2Layout->setContentsMargins(0, 0, 0, 0);
     txtIPaddress_ = named(new QComboBox, "txtIPaddress");
     txtIPaddress_->setEditable(true);
     txtIPaddress_->setInsertPolicy(QComboBox::NoInsert);
@@ -317,7 +327,7 @@ QWidget* frmMain::buildControlSide() {
     commLayout->addWidget(cmdCloseConnection_, 3, 1);
     connect(serial_, &QRadioButton::clicked, this, &frmMain::onSerialClicked);
     connect(lan_, &QRadioButton::clicked, this, &frmMain::onLanClicked);
-    layout->addWidget(commMethod);
+    linkColumn->addWidget(commMethod);
 
     // Connection log.
     QGroupBox* statusDisp = frame("StatusDisp");
@@ -326,11 +336,11 @@ QWidget* frmMain::buildControlSide() {
     status_->setReadOnly(true);
     // The log takes the height that is left; it does not make the window taller.
     status_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
-    status_->setMinimumHeight(80);
+    status_->setMinimumHeight(120);
     statusLayout->addWidget(status_);
-    layout->addWidget(statusDisp, 1);
+    linkColumn->addWidget(statusDisp, 1);
 
-    side->setMaximumWidth(360);
+    side->setMaximumWidth(680);
     return side;
 }
 
@@ -341,7 +351,7 @@ void frmMain::setStartupConnectionState() {
     txtIPaddress_->setEnabled(false);
     ipAddrLabel_->setEnabled(false);
     cmdConnect_->setEnabled(true);
-    cmdCloseConnection_->setEnabled(true);
+    cmdCloseConnection_->setEnabled(false); // no link yet
 }
 
 void frmMain::onSerialClicked() {

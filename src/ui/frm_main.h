@@ -1,6 +1,6 @@
 #pragma once
 // The main window: image panel, picture, measurement panels, connection panel, status log and
-// the menus. Controls carry their documented names (objectName, and "controlIndex" for the
+// the menus. Controls carry the names the label files use (objectName, and "controlIndex" for the
 // members of a control array); the panels' behaviour is attached by the code that owns it,
 // which finds the controls by name. Captions start as placeholders until the labels apply.
 
@@ -29,8 +29,8 @@ public:
 
     explicit frmMain(QWidget* parent = nullptr);
 
-    // The connection controls as they are after start-up: Serial selected, the address box
-    // and its label disabled, the rest enabled.
+    // The connection controls before any link: Serial selected, the address box, its label
+    // and Close disabled, the rest enabled.
     void setStartupConnectionState();
 
     // The controls other code works with most.

@@ -3,9 +3,10 @@
 #include "control_index.h"
 #include "picture_box.h"
 
+#include "image/file_util.h"
+
 #include <QAction>
 #include <QFile>
-#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -48,10 +49,17 @@ void ImageView::showNoImage()
 
 bool ImageView::showPicture(const std::filesystem::path& bmp, QString& error)
 {
-    QImageReader reader(QFile::decodeName(bmp.c_str()));
-    QImage image = reader.read();
+    // Through the checked reader like every file, bounded by the largest picture the program
+    // makes (16384 x 16384 at 3 bytes a pixel, plus the header).
+    constexpr std::size_t kLargestPicture = 54 + std::size_t(kMaxImageSide) * kMaxImageSide * 3;
+    std::string bytes;
+    int errorNumber = 0;
+    QImage image;
+    if (!readWholeFile(bmp, bytes, kLargestPicture, errorNumber))
+        error = QString::fromStdString(describeFileError("Cannot read the picture", bmp, errorNumber));
+    else if (!image.loadFromData(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()))))
+        error = QStringLiteral("The picture %1 is not a bitmap that can be shown.").arg(QFile::decodeName(bmp.c_str()));
     if (image.isNull()) {
-        error = QStringLiteral("The picture %1 cannot be shown: %2").arg(reader.fileName(), reader.errorString());
         showNoImage();
         return false;
     }

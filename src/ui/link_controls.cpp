@@ -34,6 +34,7 @@ LinkControls::LinkControls(QWidget* frmMain, AppState& state, Messenger& message
     measure_ = new MeasurePanel(frmMain, *link_);
     lanSetLog_ = std::make_unique<LanSetStatus>(*this);
     link_->setStatusLogs(&connection_->statusLog(), lanSetLog_.get());
+    connection_->showLink();
     auto menu = [frmMain](const char* name) { return frmMain->findChild<QAction*>(QString::fromLatin1(name)); };
     if (QAction* a = menu("mnuComSet"))
         connect(a, &QAction::triggered, this, &LinkControls::openComSettings);
@@ -46,12 +47,15 @@ LinkControls::LinkControls(QWidget* frmMain, AppState& state, Messenger& message
 LinkControls::~LinkControls()
 {
     delete lanSet_.data();
+    delete connection_.data();
     link_->setStatusLogs(nullptr, nullptr);
 }
 
 bool LinkControls::openSerialAtStartup()
 {
-    return link_->channel().fncOpenComPort() == 0;
+    bool opened = link_->channel().fncOpenComPort() == 0;
+    link_->setLinkMode(opened ? 1 : 0);
+    return opened;
 }
 
 void LinkControls::stopMeasurementAtExit()

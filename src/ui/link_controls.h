@@ -9,6 +9,7 @@
 
 #include "app_state.h"
 #include "messages.h"
+#include "connection_panel.h"
 
 #include <QObject>
 #include <QPointer>
@@ -50,7 +51,7 @@ public:
 private:
     QWidget* frmMain_;
     std::unique_ptr<DeviceLink> link_;
-    ConnectionPanel* connection_ = nullptr;
+    QPointer<ConnectionPanel> connection_; // the main window's child; goes before the link
     MeasurePanel* measure_ = nullptr;
     QPointer<frmLanSet> lanSet_;
     std::unique_ptr<StatusLog> lanSetLog_;

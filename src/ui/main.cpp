@@ -6,6 +6,7 @@
 #include "link_controls.h"
 #include "message_box_prompter.h"
 #include "pln_application.h"
+#include "program_folder.h"
 #include "qt_file_dialogs.h"
 #include "termination_signals.h"
 
@@ -15,7 +16,17 @@
 #include <QFile>
 #include <QSessionManager>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[]) {
+    // Answered before any window system is needed.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("PLNTOOL %d.%d.%d\n", PLNTOOL_VERSION_MAJOR, PLNTOOL_VERSION_MINOR, PLNTOOL_VERSION_PATCH);
+            return 0;
+        }
+    }
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PLNTOOL"));
     QApplication::setDesktopFileName(QStringLiteral("plntool"));
@@ -26,8 +37,10 @@ int main(int argc, char* argv[]) {
     termination.install();
 
     MessageBoxPrompter prompter;
-    PlnApplication app(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString(),
-                       prompter);
+    const ProgramFolders folders =
+        chooseProgramFolders(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    PlnApplication app(folders.settings, prompter);
+    app.state().textFolder = folders.texts;
     QObject::connect(&termination, &TerminationSignals::closeRequested, &app,
                      [&app](int) { app.requestClose(); });
     QObject::connect(&qtApp, &QGuiApplication::commitDataRequest, &app,

@@ -1,5 +1,9 @@
 #include "picture_box.h"
 
+#include "image/file_util.h"
+#include "image/sensor_image.h"
+
+#include <QFile>
 #include <QPainter>
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
@@ -11,8 +15,14 @@ void PictureBox::setPicture(const QImage& picture) {
 }
 
 bool PictureBox::loadPicture(const QString& path) {
+    // Through the checked reader like every file: a regular file of at most the largest
+    // picture the program makes (16384 x 16384 at 3 bytes a pixel, plus the header).
+    constexpr std::size_t kLargestPicture = 54 + std::size_t(kMaxImageSide) * kMaxImageSide * 3;
+    std::string bytes;
+    int errorNumber = 0;
     QImage image;
-    if (!image.load(path)) {
+    if (!readWholeFile(std::filesystem::path(QFile::encodeName(path).toStdString()), bytes, kLargestPicture, errorNumber) ||
+        !image.loadFromData(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())))) {
         clearPicture();
         return false;
     }

@@ -5,6 +5,7 @@
 #include "frm_option.h"
 #include "settings.h"
 #include "window_labels.h"
+#include "qt_translations.h"
 #include "working_folders.h"
 
 #include <QAction>
@@ -36,7 +37,7 @@ PlnApplication::PlnApplication(std::filesystem::path programFolder, Prompter& pr
     };
     connect(action("mnuConvert"), &QAction::triggered, this, &PlnApplication::openOptionDialog);
     connect(action("mnuVersion"), &QAction::triggered, this, &PlnApplication::showAboutBox);
-    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_); });
+    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_, openUrl); });
 }
 
 PlnApplication::~PlnApplication() = default;
@@ -47,12 +48,20 @@ bool PlnApplication::start() {
         terminate(1);
         return false;
     }
+    // Checked before the stale work files are deleted: they may be the other program's.
+    if (folderLock_.acquire(state_.tmpFolder()) == ProgramFolderLock::Result::InUse) {
+        messenger_.fncShowMessage("Message", kMsgAlreadyRunning);
+        terminate(1);
+        return false;
+    }
     useJapaneseFontFallback();
+    useQtTexts();
     fncApplyLabels(mainWindow_.get(), state_);
     fncDeleteTempFiles(state_);
+    // The link's views show the link the port opening makes.
+    mainWindow_->setStartupConnectionState();
     state_.gLinkMode = openSerialPort && openSerialPort() ? 1 : 0;
     state_.gLanDelimiter = "\r";
-    mainWindow_->setStartupConnectionState();
     return true;
 }
 
@@ -85,6 +94,16 @@ void PlnApplication::openOptionDialog() {
 void PlnApplication::showAboutBox() {
     frmAbout dialog(state_, messenger_, mainWindow_.get());
     dialog.exec();
+}
+
+void PlnApplication::useQtTexts() {
+    if (qtTexts_) {
+        QCoreApplication::removeTranslator(qtTexts_.get());
+    }
+    qtTexts_ = qtTranslatorFor(state_.gLanguage);
+    if (qtTexts_) {
+        QCoreApplication::installTranslator(qtTexts_.get());
+    }
 }
 
 void PlnApplication::useJapaneseFontFallback() {

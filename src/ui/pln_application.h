@@ -4,8 +4,11 @@
 
 #include "app_state.h"
 #include "messages.h"
+#include "program_folder_lock.h"
 
 #include <QObject>
+#include <QTranslator>
+#include <QUrl>
 
 #include <filesystem>
 #include <functional>
@@ -21,9 +24,10 @@ public:
                    QObject* parent = nullptr);
     ~PlnApplication() override;
 
-    // Working folders, settings, the main window's labels, stale temporary files, the serial
-    // port and the LAN terminator, in that order. False when a settings failure that could
-    // not be reported has ended the program (terminate has been called).
+    // Working folders, settings, the program folder's lock, the main window's labels, stale
+    // temporary files, the serial port and the LAN terminator, in that order. False when the
+    // program ended (terminate has been called): a settings failure that could not be
+    // reported, or another PLNTOOL on the same program folder (Message 280).
     bool start();
 
     // Saves the language, deletes the temporary files, stops a running continuous measurement
@@ -43,6 +47,9 @@ public:
     std::function<bool()> openSerialPort;
     // The measurement stop of the exit routine: ends a running continuous measurement.
     std::function<void()> stopMeasurement;
+    // Asks the desktop to open a document (Help > Contents); QDesktopServices::openUrl unless
+    // a test sets it.
+    std::function<bool(const QUrl&)> openUrl;
     // Ends the process with the given status. Tests replace it to stay alive.
     std::function<void(int)> terminate;
 
@@ -50,9 +57,15 @@ private:
     void openOptionDialog();
     void showAboutBox();
     void useJapaneseFontFallback();
+    void useQtTexts();
 
     AppState state_;
     Messenger messenger_;
     std::unique_ptr<frmMain> mainWindow_;
+    std::unique_ptr<QTranslator> qtTexts_; // Qt's own texts in the interface language
+    ProgramFolderLock folderLock_;
     bool exiting_ = false;
 };
+
+// Shown when another PLNTOOL already works on the program folder; the program then ends.
+inline constexpr long kMsgAlreadyRunning = 280;

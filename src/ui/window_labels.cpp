@@ -16,9 +16,9 @@
 
 namespace {
 
-// The label files name Windows fonts (MS UI Gothic, MS P Gothic) that a Linux desktop does not
-// have. Behind the named family comes a Japanese font, so a caption in Japanese never falls to
-// a font without its glyphs or to Chinese glyph shapes.
+// A label file may name a font this desktop does not have. Behind the named family comes a
+// Japanese font, so a caption in Japanese never falls to a font without its glyphs or to
+// Chinese glyph shapes.
 constexpr const char* kJapaneseFallbackFamily = "Noto Sans CJK JP";
 
 QFont labelFont(const QFont& current, const QString& family, int pointSize) {

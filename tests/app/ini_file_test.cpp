@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,9 @@ struct ReadCase {
     std::string key;
     std::optional<std::string> expected;
 };
+
+// The case's name, not its bytes, in the test listing.
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 class IniReadKey : public testing::TestWithParam<ReadCase> {};
 
@@ -97,6 +101,8 @@ struct WriteCase {
     std::string section, key, value;
     std::string after;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 
 class IniWriteKey : public testing::TestWithParam<WriteCase> {};
 

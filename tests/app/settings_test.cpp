@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 
 namespace {
@@ -45,6 +46,17 @@ struct LanguageCase {
     const char* writtenAtExit;
 };
 
+// "english_under_ja_JP": the value and the locale, in the test listing too.
+std::string caseName(const LanguageCase& c)
+{
+    std::string name = std::string(*c.value ? c.value : "empty") + "_under_" + c.lang;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+}
+void PrintTo(const LanguageCase& c, std::ostream* os) { *os << caseName(c); }
+
 class LanguageSetting : public SettingsFixture, public testing::WithParamInterface<LanguageCase> {};
 
 TEST_P(LanguageSetting, SelectsAndIsRewrittenAtExit)
@@ -64,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, LanguageSetting, testing::Values(
     LanguageCase{"japanese", "C", 0, "Japanese"},
     LanguageCase{"Deutsch", "ja_JP.UTF-8", 0, "Japanese"},
     LanguageCase{"Deutsch", "de_DE.UTF-8", 1, "English"},
-    LanguageCase{"", "C", 0, "Japanese"}));
+    LanguageCase{"", "C", 0, "Japanese"}),
+    [](const auto& info) { return caseName(info.param); });
 
 TEST_F(SettingsFixture, LcAllDecidesBeforeLang)
 {
@@ -80,6 +93,16 @@ struct PortCase {
     int expected;
 };
 
+std::string caseName(const PortCase& c)
+{
+    std::string name = std::string("Port_") + c.value;
+    for (char& ch : name)
+        if (ch == '.')
+            ch = '_';
+    return name;
+}
+void PrintTo(const PortCase& c, std::ostream* os) { *os << caseName(c); }
+
 class PortSetting : public SettingsFixture, public testing::WithParamInterface<PortCase> {};
 
 TEST_P(PortSetting, RoundsHalfToEven)
@@ -92,7 +115,8 @@ TEST_P(PortSetting, RoundsHalfToEven)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PortSetting, testing::Values(PortCase{"3", 3}, PortCase{"1.5", 2}, PortCase{"2.5", 2},
-                                                              PortCase{"16", 16}));
+                                                              PortCase{"16", 16}),
+                         [](const auto& info) { return caseName(info.param); });
 
 TEST_F(SettingsFixture, PortThatIsNoNumberReportsMessage99AndLoadsNothingElse)
 {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -27,12 +28,17 @@ std::string quoted(const std::string& s)
     return q + "'";
 }
 
-CliRun plnctl(const TempDir& dir, const std::vector<std::string>& args)
+// Runs plnctl convert with its work folders under dir/work; shellPrefix goes before it
+// (a ulimit, for instance).
+CliRun plnctl(const TempDir& dir, const std::vector<std::string>& args, const std::string& shellPrefix = "",
+              const std::string& errorFile = "stderr.txt")
 {
-    std::string command = quoted(PLNCTL_PATH) + " --program-folder " + quoted((dir / "prog").string()) + " convert";
+    fs::create_directories(dir / "work");
+    std::string command = "export TMPDIR=" + quoted((dir / "work").string()) + "; " + shellPrefix + " " + quoted(PLNCTL_PATH) +
+                          " --program-folder " + quoted((dir / "prog").string()) + " convert";
     for (const auto& a : args)
         command += " " + quoted(a);
-    command += " 2>" + quoted((dir / "stderr.txt").string());
+    command += " 2>" + quoted((dir / errorFile).string());
     const int status = std::system(command.c_str());
     const auto err = readBytes(dir / "stderr.txt");
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(err.begin(), err.end())};
@@ -76,9 +82,10 @@ TEST(PlnctlConvert, RawToBmpWithPatternAndGains)
     const auto file = readBytes(dir / "out.bmp");
     ASSERT_EQ(file.size(), 54u + 36 * h);
     EXPECT_EQ(unpaddedBmpRows(file, w, h), referenceDemosaic(pixels, w, h, 2, 10, 0, 255));
-    // The work files are in the program folder's TMP, which plnctl created.
-    EXPECT_EQ(fs::file_size(dir / "prog" / "TMP" / "tmp.bin"), std::size_t(w) * 464);
-    EXPECT_TRUE(fs::exists(dir / "prog" / "TMP" / "tmp.bmp"));
+    // The work files were in a folder of this run's own, gone with it; the program folder's
+    // TMP belongs to PLNTOOL.
+    EXPECT_FALSE(fs::exists(dir / "prog" / "TMP"));
+    EXPECT_TRUE(fs::is_empty(dir / "work"));
 }
 
 TEST(PlnctlConvert, SeveralFilesIntoAFolderAFailureDoesNotStopTheOthers)
@@ -145,4 +152,66 @@ TEST(PlnctlConvert, BmpToRawIsFittedIntoTheControllerFrame)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(countLines(run.errors), 1) << run.errors;
     EXPECT_EQ(fs::file_size(dir / "pic.BYR"), 282156u);
+}
+
+TEST(PlnctlConvert, AnOutputThatIsAFifoIsRefusedAndStaysAFifo)
+{
+    TempDir dir;
+    writeBytes(dir / "shot.BYR", plnFileBytes(controllerHeader(8, 4), randomBytes(32, 3)));
+    ASSERT_EQ(::mkfifo((dir / "out.fifo").c_str(), 0644), 0);
+    const CliRun run = plnctl(dir, {(dir / "shot.BYR").string(), "-o", (dir / "out.fifo").string()}, "timeout 20");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.errors.find("not a regular file"), std::string::npos) << run.errors;
+    EXPECT_EQ(fs::status(dir / "out.fifo").type(), fs::file_type::fifo);
+}
+
+TEST(PlnctlConvert, AnOversizeHeaderIsRefusedBeforeAnythingIsAllocated)
+{
+    TempDir dir;
+    // 40 bytes claiming 26000 x 26000 (3.3 GB if believed), and a file cut inside its header.
+    const auto header = controllerHeader(26000, 26000).toBytes();
+    writeBytes(dir / "huge.BYR", std::vector<uint8_t>(header.begin(), header.end()));
+    writeBytes(dir / "cut.BYR", std::vector<uint8_t>(header.begin(), header.begin() + 10));
+    for (const char* name : {"huge", "cut"}) {
+        const CliRun run = plnctl(dir, {(dir / (std::string(name) + ".BYR")).string(), "-o", (dir / "out.bmp").string()},
+                                  "ulimit -v 409600;");
+        EXPECT_EQ(run.exitCode, 1) << name;
+        EXPECT_NE(run.errors.find(name == std::string("huge") ? "26000 x 26000" : "too short"), std::string::npos)
+            << run.errors;
+        EXPECT_FALSE(fs::exists(dir / "out.bmp"));
+    }
+}
+
+TEST(PlnctlConvert, TwoRunsAtOnceEachWriteTheirOwnPictures)
+{
+    TempDir dir;
+    // Two jobs convert different pictures into their own folders at the same time; every output
+    // must be its own input's picture.
+    const int w = 16, h = 8, files = 12;
+    std::string script;
+    for (int job = 0; job < 2; ++job) {
+        fs::create_directories(dir / ("in" + std::to_string(job)));
+        std::vector<std::string> args;
+        for (int i = 0; i < files; ++i) {
+            const auto name = dir / ("in" + std::to_string(job)) / ("p" + std::to_string(i) + ".BYR");
+            writeBytes(name, plnFileBytes(controllerHeader(w, h), randomBytes(w * h, uint32_t(100 * job + i))));
+            args.push_back(name.string());
+        }
+        args.insert(args.end(), {"-d", (dir / ("out" + std::to_string(job))).string()});
+        std::string command = quoted(PLNCTL_PATH) + " --program-folder " + quoted((dir / "prog").string()) + " convert";
+        for (const auto& a : args)
+            command += " " + quoted(a);
+        // Each job runs its whole batch three times, so the two overlap for certain.
+        script += "(for n in 1 2 3; do " + command + " || exit 1; done) & p" + std::to_string(job) + "=$!; ";
+    }
+    script += "wait $p0 && wait $p1";
+    const std::string shell = "bash -c " + quoted(std::string(script));
+    ASSERT_EQ(std::system(shell.c_str()), 0);
+    for (int job = 0; job < 2; ++job)
+        for (int i = 0; i < files; ++i) {
+            const auto pixels = randomBytes(w * h, uint32_t(100 * job + i));
+            const auto out = readBytes(dir / ("out" + std::to_string(job)) / ("p" + std::to_string(i) + ".bmp"));
+            ASSERT_EQ(out.size(), 54u + std::size_t(w) * 3 * h) << job << " " << i;
+            EXPECT_EQ(unpaddedBmpRows(out, w, h), referenceDemosaic(pixels, w, h, 3, 0, 0, 0)) << job << " " << i;
+        }
 }

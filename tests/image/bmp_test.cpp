@@ -75,7 +75,7 @@ TEST(BmpWrite, FiveWideRowsArePaddedAndReadBack)
         EXPECT_TRUE(std::equal(rows.begin() + 15 * r, rows.begin() + 15 * (r + 1), file.begin() + 54 + 16 * r));
         EXPECT_EQ(file[54 + 16 * r + 15], 0);
     }
-    // Read back: the identical buffer. And the legacy unpadded file of earlier versions too.
+    // Read back: the identical buffer. And the same picture without row padding too.
     std::vector<uint8_t> legacy(file.begin(), file.begin() + 54);
     legacy.insert(legacy.end(), rows.begin(), rows.end());
     for (const auto& bytes : {file, legacy}) {

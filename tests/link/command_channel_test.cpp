@@ -1,6 +1,7 @@
 #include "link_fixture.h"
 
 #include "link/framing.h"
+#include "link/telnet_text.h"
 
 class SerialChannel : public LinkFixture {
 protected:
@@ -176,4 +177,36 @@ TEST_F(LanChannel, NoReconnectWithin6000ms)
     EXPECT_TRUE(socket->sent.empty());
     EXPECT_EQ(boxes(), std::vector<long>{22});
     EXPECT_EQ(state.gLinkMode, 2);
+}
+
+TEST_F(SerialChannel, AFloodWithoutATerminatorIsNoReplyLongBeforeTheTimeOut)
+{
+    // The peer keeps sending; the channel stops at the reply limit instead of waiting 5000 ms
+    // while its buffer grows.
+    std::function<void()> flood = [this, &flood] {
+        port->input += std::string(4096, 'A');
+        world.after(1, flood);
+    };
+    port->onWrite = [this, &flood](const std::string&) { world.after(1, flood); };
+    const int64_t start = world.now;
+    EXPECT_EQ(link->fncSendCommand("CAPTURE"), "");
+    EXPECT_EQ(boxes(), std::vector<long>{22});
+    EXPECT_LT(world.now - start, 100);
+    // A reply line over the limit is no valid reply either; one at the limit is.
+    EXPECT_EQ(cappedReply(std::string(kReplyLimit + 1, 'A') + "\r", "\r"), std::string());
+    EXPECT_EQ(cappedReply(std::string(kReplyLimit, 'A') + "\r", "\r"), std::string(kReplyLimit, 'A'));
+    EXPECT_EQ(cappedReply(std::string(kReplyLimit, 'A'), "\r"), std::nullopt);
+}
+
+TEST(TelnetText, NegotiationIsRefusedAndRemovedWhereverTheArrivalsSplitIt)
+{
+    const std::string wire("\xFF\xFD\x01" "A\xFF\xFF" "B\xFF\xFB\x03\xFF\xFA\x18\x01\xFF\xFF\xFF\xF0" "C\xFF\xF1\xFF\xFE\x05" "D");
+    for (std::size_t cut = 0; cut <= wire.size(); ++cut) {
+        TelnetTextFilter filter;
+        std::string text, answers;
+        filter.take(wire.substr(0, cut), text, answers);
+        filter.take(wire.substr(cut), text, answers);
+        EXPECT_EQ(text, "A\xFF" "BCD") << cut;
+        EXPECT_EQ(answers, "\xFF\xFC\x01\xFF\xFE\x03") << cut;
+    }
 }

@@ -127,6 +127,8 @@ public:
     std::vector<std::string> sent;
     std::function<void(const std::string&)> onSend;
     int64_t connectDelayMs = 0;   // -1: a connect never completes
+    std::string refuseWith;       // non-empty: the connect fails after connectDelayMs with this reason
+    std::string reason;
     int connects = 0;
 
     int state() const override { return st; }
@@ -137,11 +139,14 @@ public:
     {
         ++connects;
         st = kSockConnecting;
+        reason.clear();
         if (connectDelayMs >= 0) {
             int generation = ++generation_;
             w_.after(connectDelayMs, [this, generation] {
-                if (generation == generation_ && st == kSockConnecting)
-                    st = kSockConnected;
+                if (generation != generation_ || st != kSockConnecting)
+                    return;
+                st = refuseWith.empty() ? kSockConnected : kSockError;
+                reason = refuseWith;
             });
         }
     }
@@ -150,6 +155,7 @@ public:
         ++generation_;
         st = kSockClosed;
         input.clear();
+        reason.clear();
     }
     int64_t bytesAvailable() override { return int64_t(input.size()); }
     void send(const std::string& bytes) override
@@ -169,6 +175,7 @@ public:
         input.erase(0, 1);
         return b;
     }
+    std::string errorReason() const override { return reason; }
     // The peer drops the connection.
     void drop() { ++generation_; st = kSockClosing; input.clear(); }
 

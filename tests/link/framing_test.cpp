@@ -55,7 +55,7 @@ TEST(SerialSettings, ParsesTheFourFields)
     EXPECT_EQ(c->parity, 'E');
     EXPECT_EQ(c->dataBits, 7);
     EXPECT_EQ(c->stopBits, 2);
-    for (const char* bad : {"38400,N,8", "x,N,8,1", "38400,M,8,1", "38400,N,,1"})
+    for (const char* bad : {"38400,N,8", "x,N,8,1", "38400,X,8,1", "38400,N,,1", "38400,N,99,1"})
         EXPECT_FALSE(parseComSettings(bad)) << bad;
 }
 

@@ -38,6 +38,14 @@ protected:
     QLabel* addressLabel() { return find<QLabel>("IPAddrLabel"); }
     QStringList statusLines(QPlainTextEdit* box) { return box->toPlainText().split('\n', Qt::SkipEmptyParts); }
     QStringList mainStatus() { return statusLines(find<QPlainTextEdit>("Status")); }
+    // Enabled state of frmLanSet's txtIPaddress, cmdConnect, cmdCloseConnection.
+    static std::string dialogStateOf(frmLanSet& dialog)
+    {
+        std::string s;
+        for (QWidget* w : std::initializer_list<QWidget*>{dialog.txtIPaddress(), dialog.cmdConnect(), dialog.cmdCloseConnection()})
+            s += w->isEnabled() ? '1' : '0';
+        return s;
+    }
     // Enabled state of Serial, Lan, txtIPaddress, IPAddrLabel, cmdConnect, cmdCloseConnection.
     std::string enabled()
     {
@@ -55,19 +63,19 @@ protected:
 
 } // namespace
 
-TEST_F(LinkWindows, ConnectionControlsFollowTheStatesTable)
+TEST_F(LinkWindows, ConnectionPanelShowsTheCurrentLink)
 {
-    EXPECT_EQ(enabled(), "110011");                 // after start-up
+    EXPECT_EQ(enabled(), "110010");                 // no link yet
     find<QRadioButton>("Lan")->click();
-    EXPECT_EQ(enabled(), "111111");
+    EXPECT_EQ(enabled(), "111110");
     find<QRadioButton>("Serial")->click();
-    EXPECT_EQ(enabled(), "110011");
+    EXPECT_EQ(enabled(), "110010");
 
     connectButton()->click();                        // serial connect
     EXPECT_EQ(enabled(), "000001");
     EXPECT_EQ(state.gLinkMode, 1);
-    find<QPushButton>("cmdCloseConnection")->click(); // disconnect, Serial selected
-    EXPECT_EQ(enabled(), "110011");
+    find<QPushButton>("cmdCloseConnection")->click();
+    EXPECT_EQ(enabled(), "110010");
     EXPECT_EQ(state.gLinkMode, 0);
     EXPECT_EQ(mainStatus(), (QStringList{"connected", "closed"}));
 
@@ -77,9 +85,67 @@ TEST_F(LinkWindows, ConnectionControlsFollowTheStatesTable)
     connectButton()->click();                        // LAN connect
     EXPECT_EQ(enabled(), "000001");
     EXPECT_EQ(state.gLinkMode, 2);
-    find<QPushButton>("cmdCloseConnection")->click(); // disconnect, Lan selected
-    EXPECT_EQ(enabled(), "111011");                   // the label stays disabled
+    find<QPushButton>("cmdCloseConnection")->click();
+    EXPECT_EQ(enabled(), "111110");
     EXPECT_EQ(socket->st, kSockClosed);
+    EXPECT_EQ(address()->currentText(), "10.0.0.2");
+}
+
+// Every way of making, ending or losing the link, seen in both windows at once.
+TEST_F(LinkWindows, BothWindowsShowTheLinkWhoeverChangedIt)
+{
+    controls->openSerialAtStartup();
+    frmLanSet& dialog = controls->lanSettings();
+    auto dialogState = [&dialog] { return dialogStateOf(dialog); };
+    EXPECT_EQ(enabled(), "000001");
+    EXPECT_TRUE(find<QRadioButton>("Serial")->isChecked());
+    EXPECT_EQ(dialogState(), "110");
+
+    // Connect in the dialog: the serial port gives way and the panel shows the LAN link.
+    lanSocketAnswersIn(100);
+    dialog.txtIPaddress()->setText("10.0.0.9:2323");
+    dialog.cmdConnect()->click();
+    EXPECT_EQ(state.gLinkMode, 2);
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_TRUE(find<QRadioButton>("Lan")->isChecked());
+    EXPECT_EQ(address()->currentText(), "10.0.0.9:2323");
+    EXPECT_EQ(enabled(), "000001");
+    EXPECT_EQ(dialogState(), "001");
+
+    // Disconnect in the panel ends the LAN link, not the serial one.
+    find<QPushButton>("cmdCloseConnection")->click();
+    EXPECT_EQ(socket->st, kSockClosed);
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(enabled(), "111110");
+    EXPECT_EQ(dialogState(), "110");
+    EXPECT_EQ(statusLines(dialog.Status()).last(), "Connection Status: Closed");
+
+    // Disconnect in the dialog: the serial link comes back, in the panel too.
+    dialog.cmdConnect()->click();
+    ASSERT_EQ(state.gLinkMode, 2);
+    dialog.cmdCloseConnection()->click();
+    EXPECT_EQ(state.gLinkMode, 1);
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_TRUE(find<QRadioButton>("Serial")->isChecked());
+    EXPECT_EQ(enabled(), "000001");
+    EXPECT_EQ(dialogState(), "110");
+
+    // The serial adapter goes away under a command: no link, in both windows.
+    port->lost = true;
+    dl().fncSendCommand("M");
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(enabled(), "110010");
+    EXPECT_EQ(dialogState(), "110");
+
+    // The dialog opened afresh shows a LAN link made in the panel, with its address.
+    delete &dialog;
+    find<QRadioButton>("Lan")->click();
+    address()->setEditText("10.0.0.7");
+    connectButton()->click();
+    frmLanSet& again = controls->lanSettings();
+    EXPECT_EQ(statusLines(again.Status()), QStringList{"Connected"});
+    EXPECT_EQ(again.txtIPaddress()->text(), "10.0.0.7");
+    EXPECT_EQ(dialogStateOf(again), "001");
 }
 
 TEST_F(LinkWindows, SerialPortThatDoesNotOpenShowsErrorAndChangesNothing)
@@ -89,7 +155,7 @@ TEST_F(LinkWindows, SerialPortThatDoesNotOpenShowsErrorAndChangesNothing)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text, "ERROR");
     EXPECT_EQ(prompter.shown[0].title, "Lumivex PLN TOOL");
-    EXPECT_EQ(enabled(), "110011");
+    EXPECT_EQ(enabled(), "110010");
     EXPECT_EQ(state.gLinkMode, 0);
     EXPECT_TRUE(mainStatus().last().contains("dialout group"));
 }
@@ -115,30 +181,71 @@ TEST_F(LinkWindows, AddressHistory)
     EXPECT_EQ(address()->count(), 0);
 }
 
-TEST_F(LinkWindows, LanConnectWatchLogLines)
+TEST_F(LinkWindows, LanConnectSaysWhatHappens)
 {
     find<QRadioButton>("Lan")->click();
     address()->setEditText("127.0.0.1:2323");
     lanSocketAnswersIn(100);
     connectButton()->click();
     EXPECT_EQ(socket->remotePort(), 2323);
-    EXPECT_EQ(mainStatus(), (QStringList{"Connected", "Connection Status: Connecting", "Connection Status: Connected"}));
+    EXPECT_EQ(mainStatus(), (QStringList{"Connecting to 127.0.0.1:2323", "Connection Status: Connecting",
+                                         "Connection Status: Connected", "Connected"}));
     EXPECT_TRUE(prompter.shown.empty());
-
     find<QPushButton>("cmdCloseConnection")->click();
+
+    // Refused, unreachable, unknown host: the watch ends at the first step, with the reason.
     find<QPlainTextEdit>("Status")->clear();
-    lanSocketAnswersIn(-1);
+    socket->refuseWith = "Connection refused";
+    lanSocketAnswersIn(5);
     int64_t start = world.now;
     connectButton()->click();
+    EXPECT_LT(world.now - start, 1000);
+    EXPECT_EQ(mainStatus(), (QStringList{"Connecting to 127.0.0.1:2323", "Connection Status: Connecting",
+                                         "Connection Status: Error", "127.0.0.1:2323: Connection refused"}));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "ERROR\r\n127.0.0.1:2323: Connection refused");
+    EXPECT_EQ(prompter.shown[0].title, "Lumivex PLN TOOL");
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(socket->st, kSockClosed);
+    EXPECT_EQ(enabled(), "111110");
+
+    // An address that does not answer: the whole watch, then the same end.
+    find<QPlainTextEdit>("Status")->clear();
+    prompter.shown.clear();
+    socket->refuseWith.clear();
+    lanSocketAnswersIn(-1);
+    start = world.now;
+    connectButton()->click();
     EXPECT_GE(world.now - start, 50 * 300);
-    QStringList expected{"Connected", "Connection Status: Connecting"};
+    QStringList expected{"Connecting to 127.0.0.1:2323", "Connection Status: Connecting"};
     for (int step = 10; step <= 50; step += 10)
         expected << QString("%1 - Connection Status: Connecting").arg(step);
+    expected << "127.0.0.1:2323: no answer";
     EXPECT_EQ(mainStatus(), expected);
     ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "ERROR");
-    EXPECT_EQ(state.gLinkMode, 2);
-    EXPECT_EQ(enabled(), "000001");
+    EXPECT_EQ(prompter.shown[0].text, "ERROR\r\n127.0.0.1:2323: no answer");
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(socket->st, kSockClosed);
+    EXPECT_EQ(enabled(), "111110");
+}
+
+// Close pressed while the connect is still being watched ends the attempt quietly.
+TEST_F(LinkWindows, CloseDuringTheWatchEndsTheAttempt)
+{
+    find<QRadioButton>("Lan")->click();
+    address()->setEditText("10.0.0.3");
+    lanSocketAnswersIn(-1);
+    world.after(1000, [this] {
+        EXPECT_EQ(enabled(), "000001");  // connecting: only Close
+        find<QPushButton>("cmdCloseConnection")->click();
+    });
+    int64_t start = world.now;
+    connectButton()->click();
+    EXPECT_LT(world.now - start, 3000);
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(socket->st, kSockClosed);
+    EXPECT_EQ(enabled(), "111110");
 }
 
 TEST_F(LinkWindows, TelnetSetKeepsTheChoiceForTheRun)
@@ -244,48 +351,22 @@ TEST_F(LinkWindows, ComSetLoadFailureLeavesLaterListsEmpty)
     EXPECT_EQ(other.CmbCOM()->currentIndex(), -1);
 }
 
-TEST_F(LinkWindows, LanSettingsDialog)
+TEST_F(LinkWindows, LanSettingsDialogRecordsTheAddressAndReportsAFailure)
 {
-    // A LAN link made in the main window: the dialog shows it but not its address.
-    find<QRadioButton>("Lan")->click();
-    address()->setEditText("10.0.0.9");
-    lanSocketAnswersIn(100);
-    connectButton()->click();
-    frmLanSet& shown = controls->lanSettings();
-    EXPECT_EQ(statusLines(shown.Status()), QStringList{"Connected"});
-    EXPECT_FALSE(shown.cmdConnect()->isEnabled());
-    EXPECT_EQ(shown.txtIPaddress()->text(), "");
-    find<QPushButton>("cmdCloseConnection")->click();
-    EXPECT_TRUE(shown.cmdConnect()->isEnabled());            // the disconnect reaches the dialog too
-    EXPECT_EQ(statusLines(shown.Status()).last(), "Connection Status: Closed");
-    delete &shown;
-
-    // Connecting from the dialog closes the serial port and records the address.
-    ASSERT_EQ(dl().channel().fncOpenComPort(), 0);
-    state.gLinkMode = 1;
     frmLanSet& dialog = controls->lanSettings();
-    dialog.txtIPaddress()->setText("127.0.0.1:2323");
+    dialog.txtIPaddress()->setText(" 127.0.0.1:2323 ");
     dialog.cmdConnect_Click();
-    EXPECT_EQ(state.gLinkMode, 2);
-    EXPECT_FALSE(port->isOpen());
-    EXPECT_EQ(mainStatus().last(), "closed");
     EXPECT_EQ(state.gLanAddress, "127.0.0.1:2323");
-    EXPECT_EQ(statusLines(dialog.Status()).last(), "Connection Status: Connected");
-
-    // Disconnecting brings the serial link back.
+    EXPECT_EQ(statusLines(dialog.Status()).last(), "Connected");
     dialog.cmdCloseConnection_Click();
-    EXPECT_EQ(state.gLinkMode, 1);
-    EXPECT_TRUE(port->isOpen());
 
-    // A connection that ends in the error state resets the dialog and the link.
-    dialog.cmdConnect()->setEnabled(true);
-    socket->connectDelayMs = -1;
-    world.after(1000, [this] { socket->st = kSockError; });
+    socket->refuseWith = "Host not found";
+    socket->connectDelayMs = 5;
+    dialog.txtIPaddress()->setText("nowhere.invalid");
     dialog.cmdConnect_Click();
-    EXPECT_EQ(state.gLinkMode, 0);
-    EXPECT_TRUE(dialog.cmdConnect()->isEnabled());
-    EXPECT_EQ(socket->st, kSockClosed);
-    EXPECT_EQ(statusLines(dialog.Status()).last(), "Connection Status: Error");
+    EXPECT_EQ(state.gLinkMode, 1);  // the serial link came back before and stays
+    EXPECT_EQ(statusLines(dialog.Status()).last(), "nowhere.invalid:23: Host not found");
+    EXPECT_EQ(dialogStateOf(dialog), "110");
 }
 
 TEST_F(LinkWindows, ContinuousMeasurementStartStopAndStopAtExit)

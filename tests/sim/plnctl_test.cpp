@@ -86,3 +86,69 @@ TEST_F(Plnctl, SilentControllerFailsAfterFiveSecondsWithoutBurningTheProcessor)
     EXPECT_LT(r.wallSeconds, 7.0);
     EXPECT_LT(r.cpuSeconds, 0.2);
 }
+
+// The locale chooses the language, --language overrides it, and Setting.ini is left alone.
+TEST_F(Plnctl, SpeaksTheLanguageOfTheLocale)
+{
+    folder.write("MessageJPN.ini", "[Message]\r\n24=JPN controller ER@48\r\n");
+    folder.write("Setting.ini", "[COM]\r\nPort=1\r\nSetting=38400,N,8,1\r\nDelimitr=0\r\n");
+    const std::string settings = folder.read("Setting.ini");
+    SimProcess sim({"--tcp", "0"});
+    const std::string host = "127.0.0.1:" + std::to_string(sim.tcpPort);
+    struct Case { const char* lang; std::vector<std::string> flags; const char* err; };
+    const Case cases[] = {
+        {"C", {}, "The controller answered ER.\n"},
+        {"ja_JP.UTF-8", {}, "JPN controller ER\n"},
+        {"ja_JP.UTF-8", {"--language", "english"}, "The controller answered ER.\n"},
+        {"C", {"--language", "japanese"}, "JPN controller ER\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.flags;
+        args.insert(args.end(), {"--host", host, "send", "BANK", "99"});
+        ChildResult r = run(args, {"LC_ALL=", "LC_MESSAGES=", std::string("LANG=") + c.lang});
+        EXPECT_EQ(r.exitCode, 1) << c.lang;
+        EXPECT_EQ(r.err, c.err) << c.lang;
+    }
+    EXPECT_EQ(folder.read("Setting.ini"), settings);
+    EXPECT_EQ(run({"--language", "klingon", "capture"}).exitCode, 2);
+
+    // The socket's reasons speak the same language.
+    ChildResult refused = run({"--host", "127.0.0.1:1", "capture"}, {"LC_ALL=", "LC_MESSAGES=", "LANG=ja_JP.UTF-8"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err.find("Connection refused"), std::string::npos) << refused.err;
+}
+
+// An address that cannot be reached fails at once, with the reason.
+TEST_F(Plnctl, UnreachableAddressFailsAtOnceWithTheReason)
+{
+    int freePort = 0;
+    {
+        SimProcess sim({"--tcp", "0"});
+        freePort = sim.tcpPort;
+    } // nobody listens there any more
+    struct Case { std::string host; std::string reason; };
+    const Case cases[] = {
+        {"127.0.0.1:" + std::to_string(freePort), "refused"},
+        {"no-such-host.invalid", "not found"},
+    };
+    for (const Case& c : cases) {
+        ChildResult r = run({"--host", c.host, "capture"}, {"LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+        EXPECT_EQ(r.exitCode, 1) << c.host;
+        EXPECT_NE(r.err.find("plnctl: cannot connect to " + c.host + ": "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_LT(r.wallSeconds, 3.0) << c.host;
+    }
+}
+
+TEST_F(Plnctl, HelpAndVersion)
+{
+    ChildResult help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* word : {"--program-folder", "--com", "--device", "--settings", "--host", "--delimiter",
+                             "--language", "--version", "convert", "send", "capture", "bank select", "group select",
+                             "measure", "result", "xmodem"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    ChildResult version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("plnctl ", 0), 0u) << version.out;
+}

@@ -62,7 +62,7 @@ TEST_F(SimWindows, LanConnectThenMeasureAndReadTheResult)
     t.start();
     find<QPushButton>("cmdConnect")->click();
     EXPECT_LT(t.elapsed(), 2000);
-    EXPECT_TRUE(status().endsWith("Connection Status: Connected\n")) << status().toStdString();
+    EXPECT_TRUE(status().endsWith("Connection Status: Connected\nConnected\n")) << status().toStdString();
     EXPECT_EQ(state.gLinkMode, 2);
 
     findControlAs<QRadioButton>(&window, "optMesure", 1)->setChecked(true);
@@ -79,6 +79,29 @@ TEST_F(SimWindows, LanConnectThenMeasureAndReadTheResult)
     EXPECT_EQ(exitStatus, 0);
     EXPECT_EQ(controls.measurePanel().continuousFlag(), 0);
     EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(SimWindows, RefusedPortEndsTheConnectAtOnceWithTheReason)
+{
+    int freePort = 0;
+    {
+        SimProcess sim({"--tcp", "0"});
+        freePort = sim.tcpPort;
+    }
+    setenv("PLNTOOL_COM1", (folder / "no-such-port").c_str(), 1);
+    ASSERT_TRUE(app.start());
+    unsetenv("PLNTOOL_COM1");
+    find<QRadioButton>("Lan")->click();
+    find<QComboBox>("txtIPaddress")->setEditText(QString("127.0.0.1:%1").arg(freePort));
+    QElapsedTimer t;
+    t.start();
+    find<QPushButton>("cmdConnect")->click();
+    EXPECT_LT(t.elapsed(), 1000);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_NE(prompter.shown[0].text.find("refused"), std::string::npos) << prompter.shown[0].text;
+    EXPECT_TRUE(status().contains("refused")) << status().toStdString();
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_TRUE(find<QPushButton>("cmdConnect")->isEnabled());
 }
 
 TEST_F(SimWindows, StartupOpensTheSerialPortNamedByTheEnvironment)

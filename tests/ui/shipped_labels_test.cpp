@@ -7,6 +7,7 @@
 #include "frm_main.h"
 #include "frm_option.h"
 #include "messages.h"
+#include "picture_box.h"
 #include "recording_prompter.h"
 #include "scripted_file_dialogs.h"
 #include "window_labels.h"
@@ -15,7 +16,9 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QFile>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include "control_index.h"
@@ -104,6 +107,64 @@ private slots:
             QVERIFY2(left.isEmpty(), qPrintable(window->objectName() + ": " + left.join(", ")));
         }
         QVERIFY(!messages.fncGetMessage("Label", 10).empty());
+    }
+
+    // Help > Contents finds the manual of each language in the program folder, and every
+    // picture the manual shows is there too.
+    void manualOfEachLanguageShipsWithItsPictures_data() { everyCaptionComesFromTheLabelFile_data(); }
+    void manualOfEachLanguageShipsWithItsPictures() {
+        QFETCH(int, language);
+        state_ = AppState{};
+        state_.programFolder = PLNTOOL_PROGRAM_DIR;
+        state_.gLanguage = language;
+        const std::filesystem::path manual = helpFilePath(state_);
+        QVERIFY2(std::filesystem::is_regular_file(manual), manual.c_str());
+        QFile file(QString::fromStdString(manual.string()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        QRegularExpression image(QStringLiteral("<img src=\"([^\"]+)\""));
+        int pictures = 0;
+        for (auto it = image.globalMatch(html); it.hasNext(); ++pictures) {
+            const QString src = it.next().captured(1);
+            QVERIFY2(std::filesystem::is_regular_file(state_.programFolder / src.toStdString()), qPrintable(src));
+        }
+        QVERIFY(pictures >= 10);
+    }
+
+    // With the shipped captions the main window shows the picture at 1:1 within a laptop's
+    // 1366 x 768 screen less a title bar and a panel, and at its minimum size (which the
+    // window enforces) no control is squeezed below what its text needs.
+    void mainWindowFitsALaptopScreen_data() { everyCaptionComesFromTheLabelFile_data(); }
+    void mainWindowFitsALaptopScreen() {
+        QFETCH(int, language);
+        state_ = AppState{};
+        state_.programFolder = PLNTOOL_PROGRAM_DIR;
+        state_.gLanguage = language;
+        if (!std::filesystem::exists(state_.labelFile())) {
+            QSKIP("the label files are not built");
+        }
+        frmMain main;
+        fncApplyLabels(&main, state_);
+        const QSize wanted = main.sizeHint();
+        QVERIFY2(wanted.width() <= 1366 && wanted.height() <= 690,
+                 qPrintable(QString("%1x%2").arg(wanted.width()).arg(wanted.height())));
+        main.show();
+        main.resize(wanted);
+        QCoreApplication::processEvents();
+        auto* viewport = qobject_cast<QWidget*>(main.picCnvBmp()->parent());
+        QVERIFY(viewport->width() >= frmMain::kPictureWidth && viewport->height() >= frmMain::kPictureHeight);
+
+        main.resize(200, 200);
+        QCoreApplication::processEvents();
+        QCOMPARE(main.size(), main.minimumSizeHint().expandedTo(main.size()));
+        for (QWidget* w : main.findChildren<QWidget*>()) {
+            // Fixed-size controls (the picture, the one-line image number list) are as built.
+            if (!w->isVisible() || !isOurControl(w) || w->minimumSize() == w->maximumSize()) continue;
+            const QSize need = w->minimumSizeHint();
+            QVERIFY2(w->width() >= need.width() && w->height() >= need.height(),
+                     qPrintable(QString("%1 is %2x%3, needs %4x%5").arg(w->objectName()).arg(w->width())
+                                    .arg(w->height()).arg(need.width()).arg(need.height())));
+        }
     }
 };
 

@@ -97,6 +97,27 @@ private slots:
         QCOMPARE(program.app.state().gLinkMode, int16_t(1));
     }
 
+    void aSecondProgramOnTheSameFolderIsToldAndEndsLeavingTheWorkFiles() {
+        TempFolder folder;
+        folder.write("Setting.ini", "[OPERATION]\r\nLanguage=English\r\n");
+        folder.write("MessageENG.ini", "[Message]\r\n280=Already running.@48\r\n");
+        auto first = std::make_unique<Program>(folder.path());
+        QVERIFY(first->app.start());
+        folder.write("TMP/tmp.bmp", "the first program's picture");
+        {
+            Program second(folder.path());
+            QVERIFY(!second.app.start());
+            QCOMPARE(second.exitStatus, std::optional<int>(1));
+            QCOMPARE(second.prompter.shown.size(), std::size_t(1));
+            QCOMPARE(second.prompter.shown[0].number, kMsgAlreadyRunning);
+        }
+        QCOMPARE(folder.read("TMP/tmp.bmp"), std::string("the first program's picture"));
+        // Once the first program has gone, the folder is free again.
+        first.reset();
+        Program third(folder.path());
+        QVERIFY(third.app.start());
+    }
+
     void staleTempFilesGoOthersStay() {
         TempFolder folder;
         fs::create_directories(folder / "TMP");
@@ -142,6 +163,8 @@ private slots:
         Program program(folder.path());
         QVERIFY(program.app.start());
         QCOMPARE(program.app.state().gLanguage, language);
+        // Qt's own texts (standard buttons, file dialogs) speak the same language.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel") == "Cancel", language == 1);
 
         fs::create_directories(folder / "TMP");
         folder.write("TMP/tmp.bmp", "picture of this run");
@@ -189,6 +212,35 @@ private slots:
         QCOMPARE(statuses, (std::vector<int>{0, 0}));
     }
 
+    // Help > Contents asks the desktop to open the manual of the interface language, from the
+    // program folder whatever the working folder; a compiled help file there comes first.
+    void helpContentsOpensTheManualOfTheLanguage() {
+        TempFolder folder;
+        for (const char* name : {"PLN_HELP_JPN.html", "PLN_HELP_ENG.html"}) {
+            folder.write(name, "<html></html>");
+        }
+        QVERIFY(QDir::setCurrent(QDir::tempPath()));
+        auto openedBy = [&folder](const char* language) {
+            folder.write("Setting.ini", std::string("[OPERATION]\r\nLanguage=") + language + "\r\n");
+            Program program(folder.path());
+            std::vector<QUrl> opened;
+            program.app.openUrl = [&opened](const QUrl& url) {
+                opened.push_back(url);
+                return true;
+            };
+            program.app.start();
+            program.control<QAction>("mnuContents")->trigger();
+            return opened.size() == 1 ? opened[0].toLocalFile() : QString("%1 opened").arg(opened.size());
+        };
+        auto inFolder = [&folder](const char* name) { return QString::fromStdString((folder / name).string()); };
+        QCOMPARE(openedBy("Japanese"), inFolder("PLN_HELP_JPN.html"));
+        QCOMPARE(openedBy("English"), inFolder("PLN_HELP_ENG.html"));
+        folder.write("PLN_HELP_ENG.chm", "compiled");
+        QCOMPARE(openedBy("English"), inFolder("PLN_HELP_ENG.chm"));
+        fs::remove(folder / "PLN_HELP_JPN.html");
+        QCOMPARE(openedBy("Japanese"), QString("0 opened")); // no manual: nothing happens
+    }
+
     void connectionControlsAfterStartupAndOptionClicks() {
         TempFolder folder;
         Program program(folder.path());
@@ -202,7 +254,7 @@ private slots:
         auto* closeButton = program.control<QPushButton>("cmdCloseConnection");
         QVERIFY(serial->isChecked() && serial->isEnabled() && lan->isEnabled());
         QVERIFY(!address->isEnabled() && !addressLabel->isEnabled());
-        QVERIFY(connectButton->isEnabled() && closeButton->isEnabled());
+        QVERIFY(connectButton->isEnabled() && !closeButton->isEnabled()); // no link yet
         QVERIFY(address->isEditable());
 
         lan->click();
@@ -210,7 +262,7 @@ private slots:
         QVERIFY(address->isEnabled() && addressLabel->isEnabled());
         serial->click();
         QVERIFY(!address->isEnabled() && !addressLabel->isEnabled());
-        QVERIFY(connectButton->isEnabled() && closeButton->isEnabled());
+        QVERIFY(connectButton->isEnabled() && !closeButton->isEnabled());
     }
 
     void imageNumberListAndPicture() {
@@ -238,7 +290,7 @@ private slots:
         QCOMPARE(picture->size(), QSize(608, 464));
     }
 
-    void mainWindowHasTheDocumentedControls() {
+    void mainWindowHasItsNamedControls() {
         frmMain w;
         const char* plain[] = {
             "Frame1", "Picture1", "cmdCapture", "fraImage", "lstImageNo", "cmdConvert", "cmdLoad",

@@ -21,6 +21,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <ostream>
 #include <thread>
 
 namespace {
@@ -50,6 +51,8 @@ struct Interop {
     size_t size;
     bool crc;
 };
+
+void PrintTo(const Interop& c, std::ostream* os) { *os << c.size << (c.crc ? " bytes, CRC" : " bytes, checksum"); }
 
 class LrzszInterop : public ::testing::TestWithParam<Interop> {
 protected:

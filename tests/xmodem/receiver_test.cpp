@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 const std::string C = "C";
@@ -33,6 +35,9 @@ struct ReceiveCase {
     std::string written;               // every byte we sent, in order
     std::string file;
 };
+
+// The case's name, not its bytes, in the test listing.
+void PrintTo(const ReceiveCase& c, std::ostream* os) { *os << c.name; }
 
 class ReceiverTable : public XmodemSerialFixture, public ::testing::WithParamInterface<ReceiveCase> {};
 
