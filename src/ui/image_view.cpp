@@ -38,8 +38,6 @@ void ImageView::setImageControlsEnabled(bool enabled)
     load_->setEnabled(enabled);
 }
 
-bool ImageView::imageShown() const { return !picture_->picture().isNull(); }
-
 void ImageView::showNoImage()
 {
     setImageControlsEnabled(false);

@@ -27,10 +27,10 @@ public:
     // Shows the picture file and enables the dependent controls. When the file cannot be
     // shown the view stays without image and error describes why.
     bool showPicture(const std::filesystem::path& bmp, QString& error);
-    bool imageShown() const;
-    void setImageControlsEnabled(bool enabled);
 
 private:
+    void setImageControlsEnabled(bool enabled);
+
     QWidget* window_;
     PictureBox* picture_ = nullptr;
     QLabel* values_[6] = {};
