@@ -14,8 +14,6 @@ namespace {
 constexpr int64_t kCrGraceMs = 30;
 // Delay of the closing line after a transfer on TCP.
 constexpr int64_t kClosingLineDelayMs = 20;
-// Paced output goes out in pieces of about this many milliseconds' worth.
-constexpr double kPaceSliceMs = 10;
 
 // Command lines keep only text and line ends: the rest of a stop sequence (ten CAN, of which
 // two end the transfer) or other stray transfer bytes must not become part of the next command.
@@ -55,7 +53,7 @@ SimConnection::SimConnection(int fd, const SimOptions& options, Controller& cont
 SimConnection::SimConnection(Pty pty, const SimOptions& options, Controller& controller, ControllerData& data)
     : options_(options), controller_(controller), data_(data), pty_(std::make_unique<Pty>(std::move(pty)))
 {
-    bytesPerMs_ = options.baud > 0 ? options.baud / 10.0 / 1000.0 : 0;
+    pacer_ = LinePacer(options.baud);
 }
 
 SimConnection::~SimConnection()
@@ -66,8 +64,9 @@ SimConnection::~SimConnection()
         ::close(fd_);
 }
 
-void SimConnection::onReadable(int64_t nowMs)
+void SimConnection::onReadable(int64_t nowUs)
 {
+    const int64_t nowMs = nowUs / 1000;
     char buf[4096];
     ssize_t got = ::read(fd(), buf, sizeof buf);
     if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
@@ -95,8 +94,9 @@ void SimConnection::answer(const CommandLine& line, int64_t nowMs)
     replies_.push_back({nowMs + options_.replyDelayMs, r.text + ending, r, ending});
 }
 
-void SimConnection::step(int64_t nowMs)
+void SimConnection::step(int64_t nowUs)
 {
+    const int64_t nowMs = nowUs / 1000;
     const bool busy = transfer_ || std::any_of(replies_.begin(), replies_.end(), [](const Reply& r) {
         return r.request.transfer != Transfer::None;
     });
@@ -127,7 +127,7 @@ void SimConnection::step(int64_t nowMs)
         transfer_->tick(nowMs);
     if (transfer_)
         transferOutput(nowMs);
-    flush(nowMs);
+    flush(nowUs);
     if (drop_)
         dropLink();
 }
@@ -205,46 +205,27 @@ void SimConnection::queue(const std::string& bytes)
     wire_ += bytes;
 }
 
-int64_t SimConnection::pacedDue() const
-{
-    // allowed(t) = floor((t - since) * rate) + 1 - sent; due when a slice's worth is allowed.
-    double slice = std::max(1.0, std::floor(bytesPerMs_ * kPaceSliceMs));
-    double chunk = std::min(double(wire_.size()), slice);
-    return pacedSince_ + int64_t(std::ceil((double(pacedSent_) + chunk - 1) / bytesPerMs_));
-}
-
-void SimConnection::flush(int64_t nowMs)
+void SimConnection::flush(int64_t nowUs)
 {
     if (wire_.empty())
         return;
-    if (bytesPerMs_ <= 0 || drop_) {
+    if (!pacer_.active() || drop_) {
         if (!writeAll(fd(), wire_) && !pty_)
             closing_ = true;
         wire_.clear();
         return;
     }
-    // Paced: a run of bytes follows the line rate from its first byte; a new run starts only
-    // once the line has gone idle, so no burst is saved up in a pause.
-    if (!pacedRun_) {
-        if (double(nowMs) > double(pacedSince_) + double(pacedSent_) / bytesPerMs_) {
-            pacedSince_ = nowMs;
-            pacedSent_ = 0;
-        }
-        pacedRun_ = true;
-    }
-    if (nowMs < blockedUntil_)
+    if (nowUs < blockedUntilUs_)
         return;
-    int64_t allowed = int64_t(std::floor(double(nowMs - pacedSince_) * bytesPerMs_)) + 1 - pacedSent_;
-    if (allowed <= 0)
+    size_t n = pacer_.allowed(nowUs, wire_.size());
+    if (n == 0)
         return;
-    size_t n = std::min(wire_.size(), size_t(allowed));
     ssize_t written = ::write(fd(), wire_.data(), n);
     if (written > 0) {
         wire_.erase(0, size_t(written));
-        pacedSent_ += written;
-        pacedRun_ = !wire_.empty();
+        pacer_.sent(size_t(written), wire_.size());
     } else if (written < 0 && errno == EAGAIN) {
-        blockedUntil_ = nowMs + 50; // nobody reads the terminal: try again a little later
+        blockedUntilUs_ = nowUs + 50'000; // nobody reads the terminal: try again a little later
     }
 }
 
@@ -270,24 +251,27 @@ void SimConnection::dropLink()
         std::fprintf(stderr, "plnsim: the pseudo-terminal could not be replaced\n");
         closePty(pty_.get());
     }
-    pacedSent_ = 0;
-    pacedRun_ = false;
+    pacer_.reset();
 }
 
-int64_t SimConnection::wakeAt() const
+int64_t SimConnection::wakeAtUs() const
 {
     int64_t due = -1;
     auto consider = [&due](int64_t t) {
         if (t >= 0)
             due = due < 0 ? t : std::min(due, t);
     };
+    auto considerMs = [&consider](int64_t ms) {
+        if (ms >= 0)
+            consider(ms * 1000);
+    };
     if (!replies_.empty() && !transfer_)
-        consider(replies_.front().due);
+        considerMs(replies_.front().due);
     if (crSince_ >= 0)
-        consider(crSince_ + kCrGraceMs);
+        considerMs(crSince_ + kCrGraceMs);
     if (transfer_)
-        consider(transfer_->deadline());
-    if (!wire_.empty() && bytesPerMs_ > 0)
-        consider(std::max(pacedDue(), blockedUntil_));
+        considerMs(transfer_->deadline());
+    if (!wire_.empty() && pacer_.active())
+        consider(std::max(pacer_.dueUs(wire_.size()), blockedUntilUs_));
     return due;
 }

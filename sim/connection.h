@@ -6,6 +6,7 @@
 
 #include "controller.h"
 #include "controller_data.h"
+#include "line_pacer.h"
 #include "line_reader.h"
 #include "pty.h"
 #include "sim_options.h"
@@ -28,12 +29,13 @@ public:
     SimConnection& operator=(const SimConnection&) = delete;
 
     int fd() const { return pty_ ? pty_->master : fd_; }
-    // Reads what has arrived (poll said readable or hung up).
-    void onReadable(int64_t nowMs);
+    // Reads what has arrived (poll said readable or hung up). Times are in microseconds of
+    // the steady clock: the line pacing needs them finer than a millisecond.
+    void onReadable(int64_t nowUs);
     // Answers the lines that are complete, sends what is due, moves the transfer on.
-    void step(int64_t nowMs);
-    // The next moment step() has something to do, -1 for none.
-    int64_t wakeAt() const;
+    void step(int64_t nowUs);
+    // The next moment (microseconds) step() has something to do, -1 for none.
+    int64_t wakeAtUs() const;
     // A TCP connection that is finished with; the caller closes and forgets it.
     bool closing() const { return closing_; }
 
@@ -50,9 +52,8 @@ private:
     void transferOutput(int64_t nowMs);
     void endTransfer(int64_t nowMs);
     void queue(const std::string& bytes);
-    void flush(int64_t nowMs);
+    void flush(int64_t nowUs);
     void dropLink();
-    int64_t pacedDue() const;
 
     const SimOptions& options_;
     Controller& controller_;
@@ -74,9 +75,6 @@ private:
     bool drop_ = false;
 
     std::string wire_;          // bytes waiting to be written
-    double bytesPerMs_ = 0;     // pacing on the pseudo-terminal, 0: none
-    int64_t pacedSince_ = 0;
-    int64_t pacedSent_ = 0;
-    int64_t blockedUntil_ = 0;
-    bool pacedRun_ = false;     // wire_ has bytes of a run that keeps the line busy
+    LinePacer pacer_{0};        // the pseudo-terminal's line rate (inactive: no pacing)
+    int64_t blockedUntilUs_ = 0;
 };

@@ -30,9 +30,12 @@ public:
     int receiveFirst(int packetSize, int64_t timeoutMs) override;
     int receiveRest(uint8_t* out, int n, int64_t timeoutMs) override;
     int receiveAnswer(int64_t timeoutMs) override { return fncXmReadByte(timeoutMs); }
-    // NAK and C clear the input first (the rest of a rejected packet goes); an ACK does not:
-    // whatever came in by then belongs to the next packet.
-    int sendControl(uint8_t b) override { return fncXmWriteByte(b, b != kACK); }
+    // NAK and C clear the input first (the rest of a rejected packet goes); an ACK, and an
+    // answer sent with keepInput, do not: whatever came in by then is the sender's next byte.
+    int sendControl(uint8_t b, bool keepInput = false) override
+    {
+        return fncXmWriteByte(b, !keepInput && b != kACK);
+    }
     int sendPacket(const uint8_t* packet, int size) override { return fncXmWrite(packet, size, true); }
     void clearInput() override { port_.clearInput(); }
     int fncXmCancel() override;

@@ -30,7 +30,7 @@ int XmSocketTransport::receiveAnswer(int64_t)
     return b ? *b : -1;
 }
 
-int XmSocketTransport::sendControl(uint8_t b)
+int XmSocketTransport::sendControl(uint8_t b, bool)
 {
     sockets_.fncSockSendByte(b);
     return 0;
@@ -50,6 +50,6 @@ int XmSocketTransport::fncXmCancel()
     xmPauseOneSecond(sockets_.clock(), sockets_.waiter());
     for (int i = 0; i < 10; ++i)
         sockets_.fncSockSendByte(kCAN);
-    sockets_.fncSockReceiveText();
+    cancelText_ = sockets_.fncSockReceiveText();
     return 0;
 }

@@ -7,6 +7,8 @@
 
 #include "link/socket_layer.h"
 
+#include <string>
+
 class XmSocketTransport : public XmTransport {
 public:
     explicit XmSocketTransport(SocketLayer& sockets) : sockets_(sockets) {}
@@ -14,13 +16,18 @@ public:
     int receiveFirst(int packetSize, int64_t timeoutMs) override;
     int receiveRest(uint8_t* out, int n, int64_t timeoutMs) override;
     int receiveAnswer(int64_t timeoutMs) override;
-    int sendControl(uint8_t b) override;
+    int sendControl(uint8_t b, bool keepInput = false) override;
     int sendPacket(const uint8_t* packet, int size) override;
     void clearInput() override {}
     int fncXmCancel() override;
+
+    // The text the last stop sequence read after its CAN bytes (the controller's closing
+    // line may be in it).
+    const std::string& cancelText() const { return cancelText_; }
 
 private:
     SocketLayer& sockets_;
     SockBlock block_{};
     int next_ = 1;
+    std::string cancelText_;
 };

@@ -68,13 +68,68 @@ struct TransferControl::Impl {
     bool serial() const { return link.state().gLinkMode == 1; }
     bool lan() const { return link.state().gLinkMode == 2; }
 
+    XmSocketTransport* socketLink = nullptr;  // the transport of the running TCP transfer
+
     std::unique_ptr<XmTransport> transport()
     {
+        socketLink = nullptr;
         // Without a link the serial helpers find the port closed: the first write says so.
-        if (lan())
-            return std::make_unique<XmSocketTransport>(link.sockets());
+        if (lan()) {
+            auto socketTransport = std::make_unique<XmSocketTransport>(link.sockets());
+            socketLink = socketTransport.get();
+            return socketTransport;
+        }
         return std::make_unique<XmSerialTransport>(link.state(), link.clock(), link.waiter(), link.port(),
                                                    link.messages().prompter());
+    }
+
+    bool endsWithDelimiter(const std::string& text) const
+    {
+        const std::string& delimiter = link.state().gLanDelimiter;
+        return !delimiter.empty() && text.size() >= delimiter.size()
+            && text.compare(text.size() - delimiter.size(), delimiter.size(), delimiter) == 0;
+    }
+
+    // True when the stop sequence of this transfer already read the closing line. The line is
+    // the last thing the controller sends, so it ends the text; a delimiter byte inside a
+    // block that was still on its way does not count.
+    bool stopSequenceTookClosingLine() const
+    {
+        return socketLink && endsWithDelimiter(socketLink->cancelText());
+    }
+
+    // TCP, after a transfer that failed: the controller still ends it with a line ("ER").
+    // Left unread it would become the reply to the next command, so it is read and dropped
+    // here, within the same 5000 ms as the closing reply of a good transfer. The result stays.
+    void discardClosingLine()
+    {
+        if (stopSequenceTookClosingLine())
+            return;
+        TcpSocket& socket = link.sockets().socket();
+        int64_t end = link.clock().nowMs() + kClosingReplyMs;
+        std::string seen;
+        while (socket.state() == kSockConnected) {
+            seen += socket.readAll();
+            if (endsWithDelimiter(seen) || link.clock().nowMs() >= end)
+                return;
+            link.waiter().waitUntil(end, Pump::All);
+        }
+    }
+
+    // TCP, after the socket time-out ended a transfer: the controller may still be in it (a
+    // stalled sender or receiver swallows whatever comes next, commands included), so it is
+    // told with the stop sequence that the transfer is over, and its closing line is taken.
+    // The time-out itself still goes to the caller.
+    void endAbandonedTransfer()
+    {
+        if (!socketLink || link.sockets().socket().state() != kSockConnected)
+            return;
+        try {
+            socketLink->fncXmCancel();
+            discardClosingLine();
+        } catch (const LinkError&) {
+            // The link broke on the way: the time-out is what the user hears of.
+        }
     }
 
     // TCP: the controller's line after the transfer. "ER" alone on it turns the result into a
@@ -175,9 +230,17 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
         Messenger& messages = d.link.messages();
         XmReceiveContext context{*link, sink, &d.view, messages.fncGetMessage("Label", 4),
                                  messages.fncGetMessage("Label", 5)};
-        d.status = fncXmReceive(context);
+        try {
+            d.status = fncXmReceive(context);
+        } catch (const LinkError&) {
+            if (d.lan())
+                d.endAbandonedTransfer();
+            throw;
+        }
         if (d.lan() && d.status == kXmComplete)
             d.takeClosingReply();
+        else if (d.lan())
+            d.discardClosingLine();
         // The received file replaces the old one only now: after a failure, a stop or an
         // "ER" closing reply the previous file is still there, byte for byte.
         if (d.status == kXmComplete && !file.commit())
@@ -207,8 +270,15 @@ bool TransferControl::fncSendFile(const std::filesystem::path& path)
         d.view.setProgressMaximum(int64_t(bytes->size()));
         d.view.setProgressValue(0);
         auto link = d.transport();
-        d.status = fncXmSend(*link, *bytes, &d.view);
-        if (d.lan())
+        try {
+            d.status = fncXmSend(*link, *bytes, &d.view);
+        } catch (const LinkError&) {
+            if (d.lan())
+                d.endAbandonedTransfer();
+            throw;
+        }
+        // A line the stop sequence already read is not waited for a second time.
+        if (d.lan() && !d.stopSequenceTookClosingLine())
             d.takeClosingReply();
         d.reportStatus();
     }

@@ -94,7 +94,7 @@ public:
                         return w;
                     return kXmComplete;
                 }
-                if (int w = send(kNAK))
+                if (int w = send(kNAK, true))
                     return w;
                 continue;
             }
@@ -104,7 +104,8 @@ public:
                 errors_ = eots_ = 0;
                 if (++cans_ >= 2)
                     return fail(kXmCancelled);
-                if (int w = send(kNAK))
+                // Senders put their CAN bytes out back to back: the second may be waiting.
+                if (int w = send(kNAK, true))
                     return w;
                 continue;
             }
@@ -137,7 +138,7 @@ public:
     }
 
 private:
-    int send(uint8_t b) { return c_.link.sendControl(b); }
+    int send(uint8_t b, bool keepInput = false) { return c_.link.sendControl(b, keepInput); }
 
     // A block that did not arrive whole or with a bad header: NAK, or the end after ten.
     int error(int endStatus)

@@ -17,9 +17,11 @@ public:
     // Sender: one answer byte, kXmStopped, kXmTimeout (serial only), or -1 for nothing.
     virtual int receiveAnswer(int64_t timeoutMs) = 0;
 
-    // Receiver: a control byte (C, NAK, ACK). On the serial link NAK and C clear the input
-    // first; an ACK never does, so a block that comes in right after it is not lost.
-    virtual int sendControl(uint8_t b) = 0;
+    // Receiver: a control byte (C, NAK, ACK). On the serial link a NAK or C that rejects a
+    // packet or asks for the start clears the input first (the rest of the bad packet goes);
+    // keepInput leaves it, for answers after which the sender's next byte may already be
+    // waiting: an ACK, and the NAK after a first EOT or CAN (the second EOT or CAN).
+    virtual int sendControl(uint8_t b, bool keepInput = false) = 0;
     // Sender: a data packet or the single EOT; the serial input is cleared first.
     virtual int sendPacket(const uint8_t* packet, int size) = 0;
     // Discards unread input (serial link only).

@@ -1,4 +1,5 @@
 #include "controller.h"
+#include "line_pacer.h"
 #include "line_reader.h"
 #include "sim_options.h"
 
@@ -120,4 +121,45 @@ TEST(SimOptions, UsageErrorsSayWhatIsWrong)
         argv.push_back(a.data());
     o = parseSimOptions(int(argv.size()), argv.data(), &error);
     ASSERT_TRUE(o && o->help);
+}
+
+// Writes `packets` runs of `size` bytes through the pacer, each queued the moment the line has
+// delivered the last (as when the reader answers at once); returns when the last byte was
+// delivered, in microseconds, and checks no byte ever goes before its time.
+static int64_t pacedRuns(int baud, int packets, std::size_t size)
+{
+    LinePacer pacer(baud);
+    int64_t now = 1'000'000;
+    const int64_t start = now;
+    for (int p = 0; p < packets; ++p) {
+        std::size_t left = size;
+        int64_t runStart = now;
+        std::size_t done = 0;
+        while (left > 0) {
+            std::size_t n = pacer.allowed(now, left);
+            done += n;
+            left -= n;
+            pacer.sent(n, left);
+            // Byte k of the run is not there before k * 10 / baud seconds.
+            EXPECT_GE((now - runStart) * baud, int64_t(done) * 10'000'000) << "packet " << p;
+            if (left > 0) {
+                int64_t due = pacer.dueUs(left);
+                EXPECT_GT(due, now);
+                now = due;
+            }
+        }
+    }
+    return now - start;
+}
+
+TEST(SimLinePacer, RunsTakeTheLineTimeExactlyOnAverage)
+{
+    struct Case { int baud; int packets; };
+    for (Case c : {Case{115200, 1000}, Case{38400, 300}, Case{9600, 50}}) {
+        SCOPED_TRACE(c.baud);
+        double lineSeconds = c.packets * 133 * 10.0 / c.baud;
+        double seconds = pacedRuns(c.baud, c.packets, 133) / 1e6;
+        // Whole-millisecond slices made a 133-byte packet at 115200 baud take 12 ms, 4 % long.
+        EXPECT_NEAR(seconds, lineSeconds, c.packets * 1e-6);
+    }
 }

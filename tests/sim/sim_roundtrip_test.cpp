@@ -7,6 +7,7 @@
 
 #include "image/pln_file.h"
 #include "link/device_link.h"
+#include "link/link_error.h"
 #include "xmodem/transfer_control.h"
 
 #include <QCoreApplication>
@@ -111,29 +112,56 @@ TEST_F(SimRoundTrip, OverThePseudoTerminal)
     loadSaveAndDownload();
 }
 
+// Whatever the end of a transfer, the next command gets its own reply: the closing line of a
+// failed transfer is not left behind, and a stalled controller is told the transfer is over.
 TEST_F(SimRoundTrip, TheToolRidesOutTheSimulatorsFaultsOverTcp)
 {
-    struct Case { std::vector<std::string> flags; bool ok; int status; std::vector<long> boxes; };
+    enum class End { Status, SocketTimeOut };
+    struct Case {
+        std::vector<std::string> flags;
+        bool sending;
+        bool stopFirst;  // Stop pressed before the transfer begins
+        End end;
+        bool ok;
+        int status;
+        std::vector<long> boxes;
+    };
     const Case cases[] = {
-        {{"--corrupt-block", "2"}, true, kXmComplete, {}},
-        {{"--nak-count", "3"}, true, kXmComplete, {}},
-        {{"--cancel-after", "1"}, false, kXmCancelled, {}},
+        {{"--corrupt-block", "2"}, false, false, End::Status, true, kXmComplete, {}},
+        {{"--nak-count", "3"}, false, false, End::Status, true, kXmComplete, {}},
+        {{"--cancel-after", "1"}, false, false, End::Status, false, kXmCancelled, {}},
+        {{"--cancel-after", "1"}, true, false, End::Status, false, kXmFailed, {22}},
+        {{}, true, true, End::Status, false, kXmStopped, {}},
+        {{"--stall-after", "1"}, false, false, End::SocketTimeOut, false, kXmNoStatus, {}},
     };
     const std::string bank = padded(ControllerData::initialContents("BNK", 9));
     for (const Case& c : cases) {
+        std::string name = (c.flags.empty() ? std::string("stop") : c.flags[0]) + (c.sending ? " send" : " receive");
+        SCOPED_TRACE(name);
         std::vector<std::string> args{"--tcp", "0"};
         args.insert(args.end(), c.flags.begin(), c.flags.end());
         SimProcess sim(args);
         useLan(sim.tcpPort);
         std::filesystem::remove(folder / "down.BNK");
-        ASSERT_EQ(link.fncSendCommand("BNKSAVE 0 9"), "READY") << c.flags[0];
-        EXPECT_EQ(control.fncReceiveFile(folder / "down.BNK"), c.ok) << c.flags[0];
-        EXPECT_EQ(control.lastStatus(), c.status) << c.flags[0];
+        folder.write("up.BNK", std::string(1000, 'b'));
+        ASSERT_EQ(link.fncSendCommand(c.sending ? "BNKLOAD 0 9" : "BNKSAVE 0 9"), "READY");
+        state.gStopRequest = c.stopFirst ? -1 : 0;
+        bool ok = false;
+        bool timedOut = false;
+        try {
+            ok = c.sending ? control.fncSendFile(folder / "up.BNK") : control.fncReceiveFile(folder / "down.BNK");
+        } catch (const LinkError& e) {
+            timedOut = e.number() == kErrSockTimeout;
+        }
+        state.gStopRequest = 0;
+        EXPECT_EQ(timedOut, c.end == End::SocketTimeOut);
+        EXPECT_EQ(ok, c.ok);
+        EXPECT_EQ(control.lastStatus(), c.status);
         if (c.ok)
-            EXPECT_EQ(folder.read("down.BNK"), bank) << c.flags[0];
-        EXPECT_EQ(boxes(), c.boxes) << c.flags[0];
-        if (c.ok)
-            EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK") << c.flags[0];
+            EXPECT_EQ(folder.read("down.BNK"), bank);
+        EXPECT_EQ(boxes(), c.boxes);
+        EXPECT_EQ(link.fncSendCommand("BANK 1"), "OK");
+        EXPECT_EQ(boxes(), std::vector<long>{});
         link.socket().close();
     }
 }

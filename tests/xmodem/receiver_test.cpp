@@ -70,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReceiverTable, ::testing::Values(
     ReceiveCase{"OneCanIsAnsweredWithNak", {CAN, crcPacket(1, A), EOT, EOT}, kXmComplete,
                 C + NAK + ACK + NAK + ACK, A},
     ReceiveCase{"TwoCansCancel", {crcPacket(1, A), CAN, CAN}, kXmCancelled, C + ACK + NAK, A},
+    // A sender puts both CAN bytes out at once: the NAK after the first must not flush the second.
+    ReceiveCase{"TwoCansBackToBackCancel", {crcPacket(1, A), CAN + CAN}, kXmCancelled, C + ACK + NAK, A},
     ReceiveCase{"RepeatedBlockIsAcknowledgedNotStored", {crcPacket(1, A), crcPacket(1, A), EOT, EOT}, kXmComplete,
                 C + ACK + ACK + NAK + ACK, A},
     ReceiveCase{"WrongComplementIsRejected", {badComplement(1, A), crcPacket(1, A), EOT, EOT}, kXmComplete,

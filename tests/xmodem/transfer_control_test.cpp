@@ -156,7 +156,7 @@ TEST_F(TransferControlTest, TcpSendGoesOutEscapedInFrames)
     EXPECT_EQ(socket->sent[1], EOT);
 }
 
-TEST_F(TransferControlTest, TcpReceiveTimeOutAwaitsNoClosingReplyAndShowsMessage23)
+TEST_F(TransferControlTest, TcpReceiveTimeOutShowsMessage23)
 {
     useLan();
     state.gSockTimeout = 200000;  // slow polls: the 10000 ms limit of a block comes first
@@ -169,7 +169,7 @@ TEST_F(TransferControlTest, TcpReceiveTimeOutAwaitsNoClosingReplyAndShowsMessage
     EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
 }
 
-TEST_F(TransferControlTest, StopOnTcpSendsTenCanAfterThePauseAndTakesNoClosingReply)
+TEST_F(TransferControlTest, StopOnTcpSendsTenCanAfterThePause)
 {
     useLan();
     state.gSockTimeout = 200000;  // slow polls: the stop comes before any socket time-out
@@ -187,10 +187,93 @@ TEST_F(TransferControlTest, StopOnTcpSendsTenCanAfterThePauseAndTakesNoClosingRe
     EXPECT_EQ(folder.read("data/file.bin"), "old");
 }
 
+// A failed transfer on TCP still ends with the controller's closing line. It is read away (so
+// the next command does not take it for its reply) without changing the result, and the wait
+// ends as soon as the line is in, also when the stop sequence already read it.
+TEST_F(TransferControlTest, FailedTcpTransferTakesTheClosingLineAway)
+{
+    const std::string CAN = bytes({kCAN});
+    std::string badPacket = crcPacket(1, blockData(1));
+    badPacket.back() = char(badPacket.back() ^ 1);
+    struct Case {
+        const char* name;
+        bool sending;
+        std::vector<std::string> replies;
+        int64_t stopAfterMs;   // 0: no stop
+        bool lineAfterCan;     // the line follows the tool's first CAN, else the last reply
+        const char* line;      // "" for none
+        int status;
+        std::vector<long> boxes;
+    };
+    const Case cases[] = {
+        {"controller cancels", false, {CAN, CAN}, 0, false, "ER\r", kXmCancelled, {}},
+        {"controller cancels, line in pieces", false, {CAN, CAN}, 0, false, "ER", kXmCancelled, {}},
+        {"retries exhausted", false, std::vector<std::string>(10, escaped(badPacket)), 0, false, "ER\r", kXmFailed, {22}},
+        {"stopped receive", false, {escaped(crcPacket(1, blockData(1)))}, 3000, true, "ER\r", kXmStopped, {}},
+        {"stopped send", true, {}, 3000, true, "ER\r", kXmStopped, {}},
+        {"controller cancels, no line", false, {CAN, CAN}, 0, false, "", kXmCancelled, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        useLan();
+        prompter.shown.clear();
+        state.gStopRequest = 0;
+        state.gSockTimeout = 200000;  // slow polls: no socket time-out gets in the way
+        replies.assign(c.replies.begin(), c.replies.end());
+        std::string line = c.line;
+        int64_t lineAt = -1;
+        socket->onSend = [&, this](const std::string& sent) {
+            if (!replies.empty()) {
+                std::string r = replies.front();
+                replies.pop_front();
+                world.after(10, [this, r] { socket->input += r; });
+            }
+            bool due = c.lineAfterCan ? sent.find(char(kCAN)) != std::string::npos : replies.empty();
+            if (due && lineAt < 0 && !line.empty()) {
+                lineAt = world.now + 20;
+                // "In pieces": the delimiter follows 1.5 s later and only then is the line whole.
+                if (line == "ER") {
+                    world.after(20, [this] { socket->input += "ER"; });
+                    world.after(1520, [this] { socket->input += "\r"; });
+                    lineAt += 1500;
+                } else {
+                    world.after(20, [this, line] { socket->input += line; });
+                }
+            }
+        };
+        if (c.sending)
+            socket->input = "C";  // and then no answer to the first block
+        if (c.stopAfterMs > 0)
+            world.after(c.stopAfterMs, [this] { state.gStopRequest = -1; });
+        folder.write("data/file.bin", c.sending ? std::string(300, 'x') : "old");
+        bool ok = c.sending ? control.fncSendFile(folder / "data/file.bin")
+                            : control.fncReceiveFile(folder / "data/file.bin");
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(control.lastStatus(), c.status);
+        EXPECT_EQ(boxes(), c.boxes);
+        if (lineAt >= 0)
+            EXPECT_EQ(world.now, lineAt) << "the wait goes on after the line came";
+        // Nothing of the line is left for the next command to read.
+        while (!world.events.empty())
+            world.advance(world.events.begin()->first, Pump::All);
+        EXPECT_EQ(socket->input, "");
+        if (!c.sending)
+            EXPECT_EQ(folder.read("data/file.bin"), "old");
+    }
+}
+
+// A controller that stopped answering may still be in the transfer and would swallow the next
+// command: it hears the stop sequence, and its closing line is taken, before the time-out goes on.
 TEST_F(TransferControlTest, SocketTimeOutPassesThroughAndKeepsThePreviousFile)
 {
     useLan();
     replies = {escaped(crcPacket(1, blockData(1)))};
+    auto peer = socket->onSend;
+    socket->onSend = [this, peer](const std::string& sent) {
+        if (sent == bytes({kCAN}) && socket->sent.size() == 3)  // "C", ACK, the first CAN
+            world.after(20, [this] { socket->input += "ER\r"; });
+        peer(sent);
+    };
     folder.write("data/file.bin", "old");
     try {
         control.fncReceiveFile(folder / "data/file.bin");
@@ -198,6 +281,12 @@ TEST_F(TransferControlTest, SocketTimeOutPassesThroughAndKeepsThePreviousFile)
     } catch (const LinkError& e) {
         EXPECT_EQ(e.number(), kErrSockTimeout);
     }
+    std::string sent;
+    for (const auto& s : socket->sent)
+        sent += s;
+    EXPECT_EQ(sent, "C" + ACK + std::string(10, char(kCAN)));
+    EXPECT_EQ(socket->input, "");
+    EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(control.lastStatus(), kXmNoStatus);
     EXPECT_EQ(folder.read("data/file.bin"), "old");
     EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
