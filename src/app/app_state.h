@@ -38,6 +38,7 @@ struct AppState {
     int32_t gSockTimeout = 0;  // time base of the socket receive helpers, 0 = 1000 ms
     int16_t gStopRequest = 0;  // -1 when Stop was pressed in the progress window
     int32_t gImageOption = 0;  // option chosen in frmOption
+    int16_t gUnsavedDownload = 0; // -1 while a downloaded image is shown and not yet saved
 
     // The current sensor image, the upload image, the BMP pixel buffer and the image size.
     ImageWorkspace images;

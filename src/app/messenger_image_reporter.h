@@ -10,9 +10,11 @@ public:
     explicit MessengerImageReporter(Messenger& messages) : messages_(messages) {}
 
     void showError(const std::string& description) override { messages_.showErrorBox(description); }
-    void showMessage(const std::string& section, int number, const std::string&) override
+    void showMessage(const std::string& section, int number, const std::string& description) override
     {
-        messages_.fncShowMessage(section, number);
+        // A message file without the entry still tells the user what went wrong.
+        if (messages_.fncShowMessage(section, number) == 0)
+            messages_.showErrorBox(description);
     }
 
 private:

@@ -31,6 +31,9 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
 int runLinkCommand(const CliOptions& options, const std::string& command,
                    const std::vector<std::string>& args);
 
+// `image get N|live OUT`, `image put IN`: download and upload (image_command.cpp).
+int runImageCommand(const CliOptions& options, const std::vector<std::string>& args);
+
 // The backup commands: bank|group save|load N FILE, system save|load FILE, backup DIR,
 // restore DIR (backup_command.cpp).
 bool isBackupCommand(const std::string& command, const std::vector<std::string>& args);

@@ -32,6 +32,9 @@ void printUsage(std::FILE* to)
         "  convert [--pattern RGGB|GBRG|GRBG|BGGR] [--gain R,G,B] INPUT... (-o OUTPUT | -d DIR)\n"
         "  send TEXT                       send one command line, print the reply\n"
         "  capture                         capture an image on the controller\n"
+        "  image get N|live OUT            download image N (0..99) or the live image: OUT.bmp as\n"
+        "                                  the window shows it, OUT.BYR/.GRY the raw file received\n"
+        "  image put IN                    upload a .bmp or raw (.BYR/.GRY) image, gains taken out\n"
         "  bank select N | group select N  switch the active bank or bank group\n"
         "  bank save|load N FILE           save bank N (0..31) into FILE, or load FILE into it\n"
         "  group save|load N FILE          the same for bank group N\n"
@@ -137,6 +140,8 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + i, argv + argc);
     if (command == "convert")
         return runConvertCommand(options, args);
+    if (command == "image")
+        return runImageCommand(options, args);
     if (isBackupCommand(command, args))
         return runBackupCommand(options, command, args);
     if (command == "xmodem")

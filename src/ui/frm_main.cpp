@@ -132,10 +132,11 @@ void frmMain::buildMenus() {
     auto* file = named(new QMenu(placeholder("mnuFile"), bar), "mnuFile");
     bar->addMenu(file);
     entry(file, "mnuBinsave2", QStringLiteral("BinSave"))->setEnabled(false);
-    entry(file, "mnuBinload2", QStringLiteral("BinLoad"));
+    // The open entries and the image buttons do nothing until the image code connects them.
+    entry(file, "mnuBinload2", QStringLiteral("BinLoad"))->setEnabled(false);
     separator(file, "mnuSeparate3");
     entry(file, "mnuBmpSave", QStringLiteral("BmpSave"))->setEnabled(false);
-    entry(file, "mnuBmpLoad", QStringLiteral("BmpLoad"));
+    entry(file, "mnuBmpLoad", QStringLiteral("BmpLoad"))->setEnabled(false);
     separator(file, "mnuSeparate4");
     QMenu* conv = submenu(file, "mnuBinBmpConv2");
     conv->setTitle(QStringLiteral("BinBmpConv"));
@@ -233,7 +234,9 @@ QWidget* frmMain::buildControlSide() {
     auto* picture1 = named(new PictureBox, "Picture1");
     picture1->setPicture(appIconImage(40));
     frame1Layout->addWidget(picture1);
-    frame1Layout->addWidget(button("cmdCapture"), 1);
+    QPushButton* capture = button("cmdCapture");
+    capture->setEnabled(false);
+    frame1Layout->addWidget(capture, 1);
     layout->addWidget(frame1);
 
     // Download or upload an image; the list is a one-line spinner of image numbers whose
@@ -261,7 +264,9 @@ QWidget* frmMain::buildControlSide() {
     imageLayout->addWidget(option("optSelect", 1), 1, 0, 1, 2);
     findControlAs<QRadioButton>(fraImage, QStringLiteral("optSelect"), 0)->setChecked(true);
     auto* imageButtons = new QHBoxLayout;
-    imageButtons->addWidget(button("cmdConvert"));
+    QPushButton* download = button("cmdConvert");
+    download->setEnabled(false);
+    imageButtons->addWidget(download);
     QPushButton* load = button("cmdLoad");
     load->setEnabled(false);
     imageButtons->addWidget(load);

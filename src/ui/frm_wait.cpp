@@ -52,6 +52,8 @@ frmWait::frmWait(AppState& state, QWidget* mainWindow) : QDialog(nullptr), state
     btnStop_->setObjectName(QStringLiteral("btnStop"));
     layout->addWidget(btnStop_, 0, Qt::AlignHCenter);
     connect(btnStop_, &QPushButton::clicked, this, &frmWait::btnStop_Click);
+    readTimer_.setSingleShot(true);
+    connect(&readTimer_, &QTimer::timeout, this, &frmWait::showReadText);
     Form_Load();
 }
 
@@ -106,12 +108,32 @@ void frmWait::setMainWindowEnabled(bool enabled)
 
 void frmWait::repaint()
 {
+    // An operation that repaints wants its newest count seen now.
+    if (readTimer_.isActive())
+        showReadText();
     QDialog::repaint();
 }
 
 void frmWait::setReadText(const std::string& text)
 {
-    lblRead_->setText(QString::fromStdString(text));
+    // The receiver reports every 128-byte block; on an X display drawing each count costs more
+    // than receiving the block, so the label takes the newest count at most every 50 ms, or at
+    // once when the operation repaints the window.
+    constexpr qint64 kRedrawMs = 50;
+    pendingRead_ = QString::fromStdString(text);
+    if (!readShown_.isValid() || readShown_.elapsed() >= kRedrawMs) {
+        showReadText();
+        return;
+    }
+    if (!readTimer_.isActive())
+        readTimer_.start(int(kRedrawMs - readShown_.elapsed()));
+}
+
+void frmWait::showReadText()
+{
+    readTimer_.stop();
+    lblRead_->setText(pendingRead_);
+    readShown_.restart();
 }
 
 void frmWait::setProgressMaximum(int64_t maximum)

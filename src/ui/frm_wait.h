@@ -17,6 +17,9 @@
 #include "operations/operation_frame.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QString>
+#include <QTimer>
 
 #include <functional>
 
@@ -59,6 +62,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void showReadText();
+
     AppState& state_;
     QWidget* mainWindow_;
     QLabel* lblWait_ = nullptr;
@@ -68,6 +73,9 @@ private:
     int64_t maximum_ = 0;
     int64_t value_ = 0;
     long step_ = 0;
+    QString pendingRead_;      // the newest byte count, shown by showReadText
+    QElapsedTimer readShown_;  // since the count was last drawn
+    QTimer readTimer_;         // draws a count that arrived too soon after the last one
 };
 
 // Runs op under a new frmWait for mainWindow and returns its result; the window is deleted

@@ -2,6 +2,7 @@
 #include "bank_menus.h"
 #include "batch_menu.h"
 #include "frm_main.h"
+#include "image_controls.h"
 #include "link_controls.h"
 #include "message_box_prompter.h"
 #include "pln_application.h"
@@ -50,11 +51,15 @@ int main(int argc, char* argv[]) {
     app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
     app.stopMeasurement = [&link] { link.stopMeasurementAtExit(); };
 
-    // The main window's common file dialog, and the System, Bank and Bank group menus.
+    // The main window's one common file dialog: every command that asks for a file shares it
+    // and the file name it remembers.
     QtFileDialogs fileDialogs(&app.mainWindow());
+    // The System, Bank and Bank group menus.
     BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
     BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
     batch.attachMenu();
+    // The picture, the File menu's image entries and the capture, download and upload buttons.
+    ImageControls image(&app.mainWindow(), link.link(), fileDialogs);
 
     if (!app.start()) {
         return 1;

@@ -1,0 +1,93 @@
+// From the end of a 608 x 464 download to the picture on the screen: the raw file in TMP is
+// converted (read, gains, demosaic, tmp.bmp written) and the main window shows tmp.bmp.
+// Reference in the same run: copying the received file once (what any use of it costs).
+#include "frm_main.h"
+#include "image_view.h"
+
+#include "image/file_util.h"
+#include "image/pln_file.h"
+#include "image/raw_conversion.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Downloaded {
+    fs::path program;
+    Downloaded()
+    {
+        std::string pattern = (fs::temp_directory_path() / "plnbench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        program = pattern;
+        fs::create_directories(program / "TMP");
+        PlnHeader h;
+        h.prefix = {0, 0, 0, 0xBA, 1, 0, 0};
+        h.width = 608;
+        h.height = 464;
+        h.aux2 = 464;
+        const auto header = h.toBytes();
+        std::vector<char> pixels(608 * 464 + 4 + 84); // pixels, check bytes, block padding
+        std::mt19937 gen(3);
+        for (auto& p : pixels)
+            p = char(gen());
+        std::ofstream out(program / "TMP" / "tmp.bin", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(header.data()), header.size());
+        out.write(pixels.data(), std::streamsize(pixels.size()));
+    }
+    ~Downloaded() { fs::remove_all(program); }
+};
+
+class NoReporter : public ImageReporter {
+public:
+    void showError(const std::string&) override { std::abort(); }
+    void showMessage(const std::string&, int, const std::string&) override { std::abort(); }
+};
+
+void DownloadToPicture(benchmark::State& state)
+{
+    Downloaded d;
+    frmMain window;
+    window.show();
+    QApplication::processEvents();
+    ImageView view(&window);
+    ImageWorkspace ws;
+    NoReporter reporter;
+    for (auto _ : state) {
+        const fs::path bmp = fncConvertProcess(ws, reporter, d.program, d.program / "TMP", "tmp.bin", 1);
+        QString error;
+        if (bmp.empty() || !view.showPicture(bmp, error))
+            state.SkipWithError("not shown");
+    }
+}
+BENCHMARK(DownloadToPicture)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void CopyReceivedFile(benchmark::State& state)
+{
+    Downloaded d;
+    std::string error;
+    for (auto _ : state)
+        if (!copyFileReplacing(d.program / "TMP" / "tmp.bin", d.program / "TMP" / "copy.bin", error))
+            state.SkipWithError("not copied");
+}
+BENCHMARK(CopyReceivedFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

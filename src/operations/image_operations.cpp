@@ -1,0 +1,103 @@
+#include "image_operations.h"
+
+#include "image/bmp_to_raw.h"
+#include "image/pln_file.h"
+#include "xmodem/transfer_control.h"
+
+#include <charconv>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long kMessageFileMissing = 12;
+
+// Captions of the operation window's steps.
+constexpr long kStepCommand = 7;
+constexpr long kStepSending = 8;
+constexpr long kStepReceiving = 9;
+
+// "0".."255" and nothing else: no sign, no blanks, no fraction.
+bool parseHeaderByte(const std::string& text, uint8_t& value)
+{
+    unsigned n = 0;
+    const char* end = text.data() + text.size();
+    auto [p, ec] = std::from_chars(text.data(), end, n, 10);
+    if (text.empty() || ec != std::errc() || p != end || n > 255)
+        return false;
+    value = static_cast<uint8_t>(n);
+    return true;
+}
+
+void reportMissing(Messenger& messages, const fs::path& file)
+{
+    if (messages.fncShowMessage("Message", kMessageFileMissing) == 0)
+        messages.showErrorBox("The file " + file.string() + " does not exist.");
+}
+
+} // namespace
+
+bool fncCapture(OperationContext& ctx)
+{
+    return runOperation(ctx, OperationFrameKind::Capture,
+                        [&](OperationFrame&) { return ctx.link.fncSendCommand("CAPTURE") == "OK"; });
+}
+
+bool fncImgConvert(OperationContext& ctx, int16_t imageNumber, const fs::path& workFolder)
+{
+    return runOperation(ctx, OperationFrameKind::Receive, [&](OperationFrame& frame) {
+        frame.openWindow();
+        fs::create_directories(workFolder);
+        const fs::path file = workFolder / kDownloadFile;
+        fs::remove(file);
+        frame.step(kStepCommand);
+        if (ctx.link.fncSendCommand("IMGSAVE 0 " + std::to_string(imageNumber)) != "READY")
+            return false;
+        frame.step(kStepReceiving);
+        return TransferControl(ctx.link, ctx.view).fncReceiveFile(file);
+    });
+}
+
+bool fncImgLoad(OperationContext& ctx, const fs::path& workFolder)
+{
+    return runOperation(ctx, OperationFrameKind::Send, [&](OperationFrame& frame) {
+        frame.openWindow();
+        fs::create_directories(workFolder);
+        const fs::path file = workFolder / kUploadFile;
+        std::error_code ec;
+        if (!fs::exists(file, ec)) {
+            reportMissing(ctx.messages(), file);
+            return false;
+        }
+        frame.step(kStepCommand);
+        if (ctx.link.fncSendCommand("IMGLOAD") != "OK")
+            return false;
+        frame.step(kStepSending);
+        return TransferControl(ctx.link, ctx.view).fncSendFile(file);
+    });
+}
+
+bool queryUploadHeader(DeviceLink& link, ImageWorkspace& ws)
+{
+    HkrHeader& h = ws.uploadImage.hkrHeader;
+    uint8_t* fields[4] = {&h.bayerPattern, &h.gainR, &h.gainG, &h.gainB};
+    for (int i = 0; i < 4; ++i) {
+        const std::string reply = link.fncSendCommand("IMGINFO 0 " + std::to_string(i));
+        if (reply.empty() || reply == "ER")
+            return false;
+        if (!parseHeaderByte(reply, *fields[i])) {
+            // A reply that fits no header byte would upload a wrongly scaled picture.
+            if (link.messages().fncShowMessage("Message", kMessageBadImageInfo) == 0)
+                link.messages().showErrorBox("The controller answered \"" + reply + "\" to IMGINFO 0 " +
+                                             std::to_string(i) + "; a number from 0 to 255 was expected.");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool makeUploadFile(ImageWorkspace& ws, const fs::path& workFolder, ImageReporter& reporter)
+{
+    return fncRemoveGain(ws) && fncMakeTmpBinFile(ws, workFolder / kUploadFile, reporter);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The main window's image: the picture with its value labels, the File menu's image entries
+// and the capture, download and upload buttons. Connecting them enables the entries and
+// buttons that work from the start (the open entries, capture and download).
+//
+// Wiring into the program:
+//     ImageControls image(&app.mainWindow(), link.link(), fileDialogs);
+
+#include "file_menu.h"
+#include "image_panel.h"
+#include "image_view.h"
+
+class ImageControls {
+public:
+    ImageControls(QWidget* frmMain, DeviceLink& link, FileDialogs& dialogs);
+
+    ImageView& view() { return view_; }
+    FileMenu& fileMenu() { return *fileMenu_; }
+    ImagePanel& panel() { return *panel_; }
+
+private:
+    ImageView view_;
+    FileMenu* fileMenu_;
+    ImagePanel* panel_;
+};
