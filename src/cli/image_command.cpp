@@ -53,9 +53,7 @@ std::string lowerExtension(const fs::path& p)
 
 int usage(const std::string& what)
 {
-    std::fprintf(stderr, "plnctl: image: %s\n", what.c_str());
-    printUsage();
-    return kExitUsage;
+    return usageError("image: " + what);
 }
 
 // One download or upload on one link, with Ctrl+C as the Stop button.
@@ -97,11 +95,10 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
 {
     int16_t number = kLiveImage;
     if (which != "live") {
-        char* end = nullptr;
-        long n = std::strtol(which.c_str(), &end, 10);
-        if (which.empty() || *end != '\0' || n < 0 || n > 99)
+        std::optional<long> n = integerArgument(which, 0, 99);
+        if (!n)
             return usage("get takes an image number from 0 to 99 or live");
-        number = int16_t(n);
+        number = int16_t(*n);
     }
     const std::string ext = lowerExtension(out);
     const bool bmp = ext == ".bmp";
