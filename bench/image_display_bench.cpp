@@ -7,6 +7,7 @@
 #include "image/file_util.h"
 #include "image/pln_file.h"
 #include "image/raw_conversion.h"
+#include "raw_files.h"
 
 #include <QApplication>
 
@@ -29,19 +30,12 @@ struct Downloaded {
             std::abort();
         program = pattern;
         fs::create_directories(program / "TMP");
-        PlnHeader h;
-        h.prefix = {0, 0, 0, 0xBA, 1, 0, 0};
-        h.width = 608;
-        h.height = 464;
-        h.aux2 = 464;
-        const auto header = h.toBytes();
-        std::vector<char> pixels(608 * 464 + 4 + 84); // pixels, check bytes, block padding
+        // Check bytes and the padding of the last XMODEM block, random like the pixels.
         std::mt19937 gen(3);
-        for (auto& p : pixels)
-            p = char(gen());
-        std::ofstream out(program / "TMP" / "tmp.bin", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(header.data()), header.size());
-        out.write(pixels.data(), std::streamsize(pixels.size()));
+        std::string trailer(4 + 84, '\0');
+        for (auto& c : trailer)
+            c = char(gen());
+        writeRawFile(program / "TMP" / "tmp.bin", gen, trailer);
     }
     ~Downloaded() { fs::remove_all(program); }
 };

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-// Writes img0.BYR ... into folder; returns their paths in order.
-inline std::vector<std::filesystem::path> writeRawFiles(const std::filesystem::path& folder, int count)
+// Writes one raw 608 x 464 file of random pixels drawn from gen, followed by trailer bytes.
+inline void writeRawFile(const std::filesystem::path& file, std::mt19937& gen, const std::string& trailer)
 {
     PlnHeader h;
     h.prefix = {0, 0, 0, 0xBA, 1, 0, 0};
@@ -18,17 +18,23 @@ inline std::vector<std::filesystem::path> writeRawFiles(const std::filesystem::p
     h.height = 464;
     h.aux2 = 464;
     const auto header = h.toBytes();
-    std::mt19937 gen(1);
     std::vector<char> pixels(608 * 464);
+    for (auto& p : pixels)
+        p = char(gen());
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(header.data()), header.size());
+    out.write(pixels.data(), std::streamsize(pixels.size()));
+    out.write(trailer.data(), std::streamsize(trailer.size()));
+}
+
+// Writes img0.BYR ... into folder (each with its four check bytes); returns their paths in order.
+inline std::vector<std::filesystem::path> writeRawFiles(const std::filesystem::path& folder, int count)
+{
+    std::mt19937 gen(1);
     std::vector<std::filesystem::path> files;
     for (int i = 0; i < count; ++i) {
-        for (auto& p : pixels)
-            p = char(gen());
         files.push_back(folder / ("img" + std::to_string(i) + ".BYR"));
-        std::ofstream out(files.back(), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(header.data()), header.size());
-        out.write(pixels.data(), std::streamsize(pixels.size()));
-        out.write("\0\0\0\0", 4);
+        writeRawFile(files.back(), gen, std::string(4, '\0'));
     }
     return files;
 }

@@ -74,6 +74,14 @@ class ShippedLabelsTest : public QObject {
 
     AppState state_;
 
+    // A fresh state reading the program folder's own text files in the given language.
+    void useShippedFiles(int language)
+    {
+        state_ = AppState{};
+        state_.programFolder = PLNTOOL_PROGRAM_DIR;
+        state_.gLanguage = language;
+    }
+
 private slots:
     void everyCaptionComesFromTheLabelFile_data() {
         QTest::addColumn<int>("language");
@@ -82,9 +90,7 @@ private slots:
     }
     void everyCaptionComesFromTheLabelFile() {
         QFETCH(int, language);
-        state_ = AppState{};
-        state_.programFolder = PLNTOOL_PROGRAM_DIR;
-        state_.gLanguage = language;
+        useShippedFiles(language);
         if (!std::filesystem::exists(state_.labelFile())) {
             QSKIP("the label files are not built");
         }
@@ -114,9 +120,7 @@ private slots:
     void manualOfEachLanguageShipsWithItsPictures_data() { everyCaptionComesFromTheLabelFile_data(); }
     void manualOfEachLanguageShipsWithItsPictures() {
         QFETCH(int, language);
-        state_ = AppState{};
-        state_.programFolder = PLNTOOL_PROGRAM_DIR;
-        state_.gLanguage = language;
+        useShippedFiles(language);
         const std::filesystem::path manual = helpFilePath(state_);
         QVERIFY2(std::filesystem::is_regular_file(manual), manual.c_str());
         QFile file(QString::fromStdString(manual.string()));
@@ -137,9 +141,7 @@ private slots:
     void mainWindowFitsALaptopScreen_data() { everyCaptionComesFromTheLabelFile_data(); }
     void mainWindowFitsALaptopScreen() {
         QFETCH(int, language);
-        state_ = AppState{};
-        state_.programFolder = PLNTOOL_PROGRAM_DIR;
-        state_.gLanguage = language;
+        useShippedFiles(language);
         if (!std::filesystem::exists(state_.labelFile())) {
             QSKIP("the label files are not built");
         }
