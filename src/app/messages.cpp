@@ -13,9 +13,33 @@ std::string Messenger::fncGetMessage(const std::string& section, long number)
     return expandLineBreaksAndTabs(decodeAnsi(raw, state_.gLanguage));
 }
 
-int Messenger::fncShowMessage(const std::string& section, long number)
+namespace {
+
+// Every "%1" of text replaced by subject.
+std::string withSubject(std::string text, const std::string& subject)
+{
+    for (std::size_t at = text.find("%1"); at != std::string::npos; at = text.find("%1", at + subject.size()))
+        text.replace(at, 2, subject);
+    return text;
+}
+
+} // namespace
+
+std::string Messenger::fncGetMessageAbout(const std::string& section, long number, const std::string& subject,
+                                          const std::string& fallback)
 {
     std::string text = fncGetMessage(section, number);
+    return withSubject(text.empty() ? fallback : text, subject);
+}
+
+int Messenger::fncShowMessage(const std::string& section, long number)
+{
+    return fncShowMessage(section, number, "%1");
+}
+
+int Messenger::fncShowMessage(const std::string& section, long number, const std::string& subject)
+{
+    std::string text = withSubject(fncGetMessage(section, number), subject);
     state_.gMsgParts = splitAt(text, '@');
     auto style = state_.gMsgParts.size() < 2 ? std::nullopt : wholeNumber(state_.gMsgParts[1]);
     if (!style)

@@ -18,6 +18,14 @@ public:
     // split value in gMsgParts and the answer in gMsgAnswer. A missing or malformed value
     // shows nothing and returns 0 (the caller's error trap takes over).
     int fncShowMessage(const std::string& section, long number);
+    // The same with "%1" in the text replaced by subject (the device or address the message
+    // is about).
+    int fncShowMessage(const std::string& section, long number, const std::string& subject);
+
+    // fncGetMessage with "%1" replaced by subject; fallback (with the same replacement) when
+    // the text is missing.
+    std::string fncGetMessageAbout(const std::string& section, long number, const std::string& subject,
+                                   const std::string& fallback = {});
 
     // Reports a settings failure with Message 99; when that box cannot be shown, shows the
     // failure's description in a plain OK box and returns false: the caller must end the program.

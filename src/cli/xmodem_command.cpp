@@ -49,7 +49,7 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
         printer.finish();
         if (e.number() == kErrEmptyFile)
             std::fprintf(stderr, "plnctl: %s is empty: there is nothing to send\n", file.string().c_str());
-        else
+        else if (e.number() != kErrLinkReported) // a broken connection has been told already
             std::fprintf(stderr, "plnctl: %s\n", e.what());
         return kExitFailed;
     }

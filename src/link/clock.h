@@ -2,13 +2,19 @@
 // Time and waiting, injected so that a 10-second time-out costs a test nothing.
 
 #include <cstdint>
+#include <string>
 
-// The system millisecond counter.
+// The system millisecond counter, and the wall-clock time the connection log shows.
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual int64_t nowMs() = 0;
+    // The local time of day as "HH:MM:SS".
+    virtual std::string timeOfDay();
 };
+
+// "HH:MM:SS" of a number of milliseconds since midnight.
+std::string formatTimeOfDay(int64_t msSinceMidnight);
 
 // Which window events may run while a wait blocks.
 enum class Pump {

@@ -7,6 +7,12 @@
 #include <algorithm>
 #include <cctype>
 
+namespace {
+
+constexpr char kCan = 0x18;
+
+} // namespace
+
 CommandChannel::CommandChannel(AppState& state, Messenger& messages, Clock& clock, SerialPort& port,
                                SocketLayer& sockets)
     : state_(state), messages_(messages), clock_(clock), port_(port), sockets_(sockets),
@@ -20,9 +26,21 @@ void CommandChannel::log(const std::string& line)
         log_->appendLine(line);
 }
 
+std::string CommandChannel::text(long label, const std::string& subject, const char* fallback)
+{
+    return messages_.fncGetMessageAbout("Label", label, subject, fallback);
+}
+
+std::string CommandChannel::serialName() const
+{
+    std::string device = port_.isOpen() || port_.deviceLost() ? port_.config().device : resolver_(state_.gComPort);
+    return "COM" + std::to_string(state_.gComPort) + (device.empty() ? "" : " " + device);
+}
+
 std::string CommandChannel::fncSendCommand(const std::string& command)
 {
     std::string reply;
+    lostInExchange_ = false;
     try {
         switch (state_.gLinkMode) {
         case 1:
@@ -32,17 +50,10 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
                 messages_.fncShowMessage("Message", kMsgNoLink);
                 return {};
             }
-            reply = fncComTransact(command);
+            reply = serialExchange(command);
             break;
         case 2:
-            // Let the socket take in what happened while the program sat idle (a peer
-            // that closed the connection), so a dropped link is reconnected first.
-            sockets_.yield(Pump::NonInput);
-            if (sockets_.socket().state() == kSockConnected)
-                takeTelnetText(sockets_.socket().readAll()); // stale text is dropped, negotiation answered
-            else
-                telnet_.reset();
-            reply = fncLanTransact(command);
+            reply = lanExchange(command);
             break;
         default:
             messages_.fncShowMessage("Message", kMsgNoLink);
@@ -52,6 +63,8 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
         // The port or socket refused the exchange; the user hears of it as a missing reply.
         reply.clear();
     }
+    if (lostInExchange_)
+        return {};  // the lost link has been reported with its device
     if (reply.empty()) {
         messages_.fncShowMessage("Message", kMsgNoReply);
         return {};
@@ -61,7 +74,89 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
     return reply;
 }
 
-std::string CommandChannel::fncComTransact(const std::string& command)
+std::string CommandChannel::serialExchange(const std::string& command)
+{
+    bool traffic = false;
+    std::string reply = fncComTransact(command, &traffic);
+    if (!traffic || !port_.isOpen())
+        return reply;
+    endLeftoverTransfer(false);
+    traffic = false;
+    reply = fncComTransact(command, &traffic);
+    return traffic ? std::string() : reply;
+}
+
+std::string CommandChannel::lanExchange(const std::string& command)
+{
+    TcpSocket& socket = sockets_.socket();
+    // Let the socket take in what happened while the program sat idle (a peer that closed
+    // the connection), so a dropped link is reconnected first.
+    auto dropPending = [&] {
+        sockets_.yield(Pump::NonInput);
+        if (socket.state() != kSockConnected) {
+            telnet_.reset();
+            return std::string();
+        }
+        return takeTelnetText(socket.readAll()); // stale text is dropped, negotiation answered
+    };
+    bool traffic = looksLikeXmodemTraffic(dropPending(), true);
+    std::string reply;
+    if (!traffic)
+        reply = fncLanTransact(command, &traffic);
+    if (!traffic || socket.state() != kSockConnected)
+        return reply;
+    endLeftoverTransfer(true);
+    dropPending();
+    traffic = false;
+    reply = fncLanTransact(command, &traffic);
+    return traffic ? std::string() : reply;
+}
+
+void CommandChannel::endLeftoverTransfer(bool lan)
+{
+    TcpSocket& socket = sockets_.socket();
+    Waiter& waiter = sockets_.waiter();
+    // Reads what has come; false once the link is gone.
+    auto take = [&]() -> std::string {
+        if (lan)
+            return socket.state() == kSockConnected ? socket.readAll() : std::string();
+        return port_.readAll();
+    };
+    auto waitUntil = [&](int64_t deadline) {
+        if (lan)
+            waiter.waitUntil(deadline, Pump::NonInput);
+        else
+            port_.waitForInput(int(std::max<int64_t>(1, deadline - clock_.nowMs())));
+    };
+    // The stop sequence of a transfer: a second's pause, then ten CAN.
+    for (int64_t end = clock_.nowMs() + 1000; clock_.nowMs() < end;) {
+        waitUntil(end);
+        take();
+    }
+    const std::string cans(10, kCan);
+    if (lan) {
+        if (socket.state() != kSockConnected)
+            return;
+        socket.send(cans);
+    } else if (!port_.write(cans)) {
+        return;
+    }
+    // What the controller says on its way out of the transfer (on TCP its closing line) must
+    // not become the reply to the command.
+    const int64_t limit = clock_.nowMs() + kLeftoverLimitMs;
+    int64_t quietUntil = clock_.nowMs() + kLeftoverQuietMs;
+    while (clock_.nowMs() < std::min(limit, quietUntil)) {
+        waitUntil(std::min(limit, quietUntil));
+        if (!take().empty())
+            quietUntil = clock_.nowMs() + kLeftoverQuietMs;
+    }
+    telnet_.reset();
+    const std::string where = lan ? socket.remoteHost() + ":" + std::to_string(socket.remotePort()) : serialName();
+    log(where + ": "
+        + text(kLabelTransferLeftOpen, {}, "the controller was still inside a data transfer: it was stopped and the command sent again"));
+}
+
+std::string CommandChannel::fncComTransact(const std::string& command, bool* xmodemTraffic)
 {
     const std::string& terminator = state_.gComDelimiter;
     std::string line = frameCommand(command, terminator);
@@ -70,12 +165,23 @@ std::string CommandChannel::fncComTransact(const std::string& command)
         endLostSerialLink();
         return {};
     }
+    auto isTraffic = [&](const std::string& received, bool atEnd) {
+        if (!xmodemTraffic || !looksLikeXmodemTraffic(received, atEnd))
+            return false;
+        *xmodemTraffic = true;
+        return true;
+    };
+    // What waits unread is dropped; a controller still in a transfer is found here too.
+    if (isTraffic(port_.readAll(), true))
+        return {};
     port_.clearInput();
     if (!port_.write(line))
         throw LinkError(kErrLinkFailure, port_.lastError(), "MSComm1");
     std::string buffer;
     for (;;) {
         buffer += port_.readAll();
+        if (isTraffic(buffer, false))
+            return {};
         if (auto reply = cappedReply(buffer, terminator))
             return *reply;
         if (port_.deviceLost()) {
@@ -83,8 +189,10 @@ std::string CommandChannel::fncComTransact(const std::string& command)
             return {};
         }
         int64_t left = start + kSerialReplyMs - clock_.nowMs();
-        if (left <= 0)
+        if (left <= 0) {
+            isTraffic(buffer, true);
             return {};
+        }
         port_.waitForInput(int(left));
     }
 }
@@ -93,15 +201,18 @@ std::string CommandChannel::fncComTransact(const std::string& command)
 // next command reports that there is no link.
 void CommandChannel::endLostSerialLink()
 {
-    std::string reason = port_.lastError();
-    std::string device = port_.config().device;
-    fncCloseComPort();
-    log("COM" + std::to_string(state_.gComPort) + " " + device + ": " + reason);
+    const std::string reason = port_.lastError();
+    const std::string name = serialName();
+    if (port_.isOpen() || port_.deviceLost())
+        port_.close();
+    log(text(kLabelPortLost, name, "%1 was lost") + (reason.empty() ? "" : ": " + reason));
     state_.gLinkMode = 0;
+    lostInExchange_ = true;
     notifier_.notify();
+    messages_.fncShowMessage("Message", kMsgSerialLinkLost, name);
 }
 
-std::string CommandChannel::fncLanTransact(const std::string& command)
+std::string CommandChannel::fncLanTransact(const std::string& command, bool* xmodemTraffic)
 {
     const std::string& terminator = state_.gLanDelimiter;
     std::string line = frameCommand(command, terminator);
@@ -122,18 +233,28 @@ std::string CommandChannel::fncLanTransact(const std::string& command)
     }
     sockets_.fncSockSendText(line);
 
+    auto isTraffic = [&](const std::string& received, bool atEnd) {
+        if (!xmodemTraffic || !looksLikeXmodemTraffic(received, atEnd))
+            return false;
+        *xmodemTraffic = true;
+        return true;
+    };
     // The pieces of one reply are joined: TCP may deliver "O" and "K\r" in separate reads.
     std::string received;
     for (;;) {
         received += takeTelnetText(sockets_.fncSockReceiveText(Pump::NonInput));
+        if (isTraffic(received, false))
+            return {};
         if (auto reply = cappedReply(received, terminator)) {
             // What followed the reply is dropped, so a command cut there must not swallow
             // the start of the next exchange.
             telnet_.reset();
             return *reply;
         }
-        if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected)
+        if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected) {
+            isTraffic(received, true);
             return {};
+        }
     }
 }
 
@@ -148,11 +269,23 @@ std::string CommandChannel::takeTelnetText(const std::string& arrived)
 
 int CommandChannel::fncOpenComPort(bool binary)
 {
+    return openPort(binary, true);
+}
+
+int CommandChannel::fncSwitchComMode(bool binary)
+{
+    return openPort(binary, false);
+}
+
+int CommandChannel::openPort(bool binary, bool logOpened)
+{
     if (port_.isOpen())
         port_.close();
     std::string device = resolver_(state_.gComPort);
+    const std::string name = "COM" + std::to_string(state_.gComPort) + (device.empty() ? "" : " " + device);
     std::string reason;
     auto config = parseComSettings(state_.gComSettings, &reason);
+    PortRefusal refusal = PortRefusal::Other;
     if (!config) {
         reason = "invalid settings: " + reason;
     } else if (device.empty()) {
@@ -162,21 +295,29 @@ int CommandChannel::fncOpenComPort(bool binary)
         config->device = device;
         config->binary = binary;
         if (port_.open(*config, &reason)) {
-            log("connected");
+            if (logOpened)
+                log(text(kLabelPortOpened, name, "%1 opened"));
             return 0;
         }
+        refusal = port_.lastRefusal();
     }
     std::string lower = reason;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower.find("permission") != std::string::npos)
-        reason += " (the user must be in the dialout group)";
-    log("COM" + std::to_string(state_.gComPort) + (device.empty() ? "" : " " + device) + ": " + reason);
+    if (refusal == PortRefusal::InUse)
+        reason = text(kLabelPortInUse, name, "in use by another program");
+    else if (refusal == PortRefusal::Permission || lower.find("permission") != std::string::npos)
+        reason += " (" + text(kLabelDialoutHint, name, "the user must be in the dialout group") + ")";
+    lastPortFailure_ = name + ": " + reason;
+    log(lastPortFailure_);
     return 1;
 }
 
 void CommandChannel::fncCloseComPort()
 {
-    if (port_.isOpen())
-        port_.close();
-    log("closed");
+    // Only a port that was open is reported closed: the log tells what happened to the port.
+    if (!port_.isOpen() && !port_.deviceLost())
+        return;
+    const std::string name = serialName();
+    port_.close();
+    log(text(kLabelPortClosed, name, "%1 closed"));
 }

@@ -23,6 +23,20 @@ inline constexpr int64_t kLanReconnectMs = 6000;
 inline constexpr long kMsgNoLink = 21;
 inline constexpr long kMsgNoReply = 22;
 inline constexpr long kMsgErrorReply = 24;
+inline constexpr long kMsgSerialLinkLost = 290;
+
+// Texts of the connection log (Label n of the message file).
+inline constexpr long kLabelPortOpened = 301;
+inline constexpr long kLabelPortClosed = 302;
+inline constexpr long kLabelPortLost = 303;
+inline constexpr long kLabelPortInUse = 304;
+inline constexpr long kLabelDialoutHint = 305;
+inline constexpr long kLabelTransferLeftOpen = 307;
+
+// How long the channel reads away what a controller still says after the stop sequence that
+// ended a transfer left open: until the line has been quiet this long, at most the limit.
+inline constexpr int64_t kLeftoverQuietMs = 300;
+inline constexpr int64_t kLeftoverLimitMs = 2000;
 
 class CommandChannel {
 public:
@@ -37,13 +51,26 @@ public:
     // Sends the command on the current link and returns the reply line: "" after no link,
     // no reply or a failure, "ER" for an error reply, each already reported to the user.
     std::string fncSendCommand(const std::string& command);
-    std::string fncComTransact(const std::string& command);
-    std::string fncLanTransact(const std::string& command);
+    // One exchange; *xmodemTraffic (when given) is set when XMODEM traffic came instead of
+    // a reply, which then is "".
+    std::string fncComTransact(const std::string& command, bool* xmodemTraffic = nullptr);
+    std::string fncLanTransact(const std::string& command, bool* xmodemTraffic = nullptr);
 
     // Opens the serial port gComPort with gComSettings: 0 opened, 1 failed (the reason is
     // logged in the status box). Binary mode is for the XMODEM transfer.
     int fncOpenComPort(bool binary = false);
     void fncCloseComPort();
+    // The same port reopened in binary mode for an XMODEM transfer, or back in text mode
+    // after it: a change of mode, not of the link, so only a failure is logged. 0 or 1.
+    int fncSwitchComMode(bool binary);
+
+    // Why the last open of the serial port failed, as logged ("COM1 /dev/ttyUSB0: reason").
+    const std::string& lastPortFailure() const { return lastPortFailure_; }
+    // "COM1 /dev/ttyUSB0": the serial port as the log and the messages name it.
+    std::string serialName() const;
+    // The serial device went away (adapter pulled, peer gone): the link ends as by Disconnect,
+    // with one message naming the device and a log line with the system's reason.
+    void endLostSerialLink();
 
     // The device that serial port number n stands for (the same for every opener).
     std::string deviceName(int port) const { return resolver_(port); }
@@ -57,7 +84,14 @@ public:
 
 private:
     void log(const std::string& line);
-    void endLostSerialLink();
+    // A text of the message file with subject put in; fallback when it is missing.
+    std::string text(long label, const std::string& subject, const char* fallback);
+    int openPort(bool binary, bool logOpened);
+    std::string serialExchange(const std::string& command);
+    std::string lanExchange(const std::string& command);
+    // The controller answered with XMODEM traffic: the stop sequence ends the transfer it is
+    // still in, and what it sends meanwhile is read away.
+    void endLeftoverTransfer(bool lan);
     // The text of what arrived on the LAN link, negotiation refused and removed.
     std::string takeTelnetText(const std::string& arrived);
 
@@ -70,4 +104,6 @@ private:
     std::function<std::string(int)> resolver_;
     LinkNotifier notifier_;
     TelnetTextFilter telnet_;
+    bool lostInExchange_ = false;
+    std::string lastPortFailure_;  // the exchange ended the link and reported it
 };

@@ -41,3 +41,15 @@ std::optional<std::string> terminatorFromName(const std::string& name)
         return std::string(kCRLF);
     return std::nullopt;
 }
+
+bool looksLikeXmodemTraffic(const std::string& received, bool atEnd)
+{
+    constexpr char kSoh = 0x01, kNak = 0x15;
+    if (received.empty())
+        return false;
+    if (received.front() == kSoh)
+        return true;
+    if (received.find_first_not_of(std::string("C") + kNak) != std::string::npos)
+        return false;
+    return atEnd || received.size() >= 2;
+}

@@ -29,3 +29,9 @@ std::optional<std::string> cappedReply(const std::string& received, const std::s
 
 // "CR", "LF", "CRLF"/"CR+LF" to the terminator; nullopt for anything else.
 std::optional<std::string> terminatorFromName(const std::string& name);
+
+// True when what arrived instead of a reply is XMODEM traffic: a controller still inside a
+// transfer (its client was killed half-way) asks for the start with "C" or NAK, or sends a
+// block that begins with SOH. No reply begins with SOH; a single "C" or NAK counts only once
+// the wait is over (atEnd), a second one at once.
+bool looksLikeXmodemTraffic(const std::string& received, bool atEnd);

@@ -4,6 +4,14 @@
 #include <QMetaObject>
 #include <QThread>
 
+#ifdef Q_OS_UNIX
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
 QtSerialPort::QtSerialPort()
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
@@ -42,16 +50,42 @@ bool QtSerialPort::open(const SerialConfig& config, std::string* reason)
                       : config.stopBits == 1.5 ? QSerialPort::OneAndHalfStop
                                                : QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
+    refusal_ = PortRefusal::Other;
     if (!port_.open(QIODevice::ReadWrite)) {
         lastError_ = port_.errorString().toStdString();
-        // The text may be translated; the dialout hint goes by the words "Permission denied".
-        if (port_.error() == QSerialPort::PermissionError && !port_.errorString().contains(QLatin1String("ermission")))
-            lastError_ += " (Permission denied)";
+        if (port_.error() == QSerialPort::PermissionError) {
+            // Qt says "permission" also when another program holds the port (its lock file,
+            // or the exclusive mode of the terminal): a device this user may read and write is
+            // in use, not forbidden.
+#ifdef Q_OS_UNIX
+            const bool mayUse = ::access(config.device.c_str(), R_OK | W_OK) == 0;
+#else
+            const bool mayUse = false;
+#endif
+            refusal_ = mayUse ? PortRefusal::InUse : PortRefusal::Permission;
+            // The text may be translated; keep the system's words for the log.
+            if (!mayUse && !port_.errorString().contains(QLatin1String("ermission")))
+                lastError_ += " (Permission denied)";
+        }
         if (reason)
             *reason = lastError_;
         port_.clearError();
         return false;
     }
+#ifdef Q_OS_UNIX
+    // Qt's lock file goes by the name the port was opened under, and the terminal's exclusive
+    // mode does not hold for root: a lock on the device itself stops a second opener under
+    // any name (a /dev/serial/by-id link, PLNTOOL_COM1 pointing at the same terminal).
+    if (::flock(int(port_.handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        lastError_ = std::strerror(EBUSY);
+        refusal_ = PortRefusal::InUse;
+        port_.close();
+        port_.clearError();
+        if (reason)
+            *reason = lastError_;
+        return false;
+    }
+#endif
     // A pseudo-terminal has no modem lines and refuses these; that is not a failure.
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(true);

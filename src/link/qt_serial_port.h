@@ -22,6 +22,7 @@ public:
     void waitForInput(int ms) override;
     bool deviceLost() const override { return lost_; }
     std::string lastError() const override { return lastError_; }
+    PortRefusal lastRefusal() const override { return refusal_; }
 
     QSerialPort& qport() { return port_; }
 
@@ -35,4 +36,5 @@ private:
     SerialConfig config_;
     bool lost_ = false;
     std::string lastError_;
+    PortRefusal refusal_ = PortRefusal::Other;
 };

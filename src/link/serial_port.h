@@ -24,6 +24,13 @@ std::optional<std::array<std::string, 4>> splitComSettings(const std::string& se
 // naming the field, when asked for) when the port could not be set that way.
 std::optional<SerialConfig> parseComSettings(const std::string& settings, std::string* problem = nullptr);
 
+// Why a port did not open, as far as the user can act on it.
+enum class PortRefusal {
+    Other,       // the system's reason says it all (no such device, bad settings ...)
+    InUse,       // another program holds the port
+    Permission,  // the user may not open the device
+};
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -48,4 +55,6 @@ public:
     virtual bool deviceLost() const = 0;
     // The system's reason for the last failure, for the status box.
     virtual std::string lastError() const = 0;
+    // What kind of refusal the last failed open() was.
+    virtual PortRefusal lastRefusal() const { return PortRefusal::Other; }
 };

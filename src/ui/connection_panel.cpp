@@ -22,7 +22,7 @@ ConnectionPanel::ConnectionPanel(QWidget* frmMain, DeviceLink& link) : QObject(f
     close_ = frmMain->findChild<QPushButton*>(QStringLiteral("cmdCloseConnection"));
     QWidget* status = frmMain->findChild<QWidget*>(QStringLiteral("Status"));
     Q_ASSERT(serial_ && lan_ && address_ && addressLabel_ && connect_ && close_ && status);
-    log_ = std::make_unique<WidgetStatusLog>(status, connect_);
+    log_ = std::make_unique<WidgetStatusLog>(status, connect_, &link.clock());
 
     connect(connect_, &QPushButton::clicked, this, &ConnectionPanel::cmdConnect_Click);
     connect(close_, &QPushButton::clicked, this, &ConnectionPanel::cmdCloseConnection_Click);
@@ -98,7 +98,8 @@ void ConnectionPanel::cmdConnect_Click()
 void ConnectionPanel::connectSerial()
 {
     if (link_.channel().fncOpenComPort() != 0) {
-        showErrorBox(link_);
+        // The box says why, as the log does: in use, no permission, no such device.
+        showErrorBox(link_, link_.channel().lastPortFailure());
         return;
     }
     link_.setLinkMode(1);

@@ -45,7 +45,7 @@ frmLanSet::frmLanSet(DeviceLink& link, QWidget* parent) : QDialog(parent), link_
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame1);
     layout->addWidget(ok);
-    log_ = std::make_unique<WidgetStatusLog>(status_, cmdConnect_);
+    log_ = std::make_unique<WidgetStatusLog>(status_, cmdConnect_, &link_.clock());
     connect(cmdConnect_, &QPushButton::clicked, this, &frmLanSet::cmdConnect_Click);
     connect(close, &QPushButton::clicked, this, &frmLanSet::cmdCloseConnection_Click);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -55,7 +55,12 @@ bool connectLan(DeviceLink& link, const QString& typed, StatusLog& log)
     TcpSocket& socket = link.socket();
     auto address = parseLanAddress(typed.toStdString());
     if (!address) {
-        showErrorBox(link, "\"" + typed.toStdString() + "\"");
+        // An empty box is a missing address, not an address of two quotes.
+        const std::string why = trimChars(typed.toStdString(), " \t").empty()
+            ? link.messages().fncGetMessageAbout("Label", kLabelNoAddress, {}, "no address was typed")
+            : "\"" + typed.toStdString() + "\"";
+        log.appendLine(why);
+        showErrorBox(link, why);
         return false;
     }
     const std::string where = hostAndPort(*address);

@@ -17,6 +17,8 @@ inline constexpr int kWatchSteps = 50;
 inline constexpr int kWatchStepMs = 300;
 // Label of the message file: the reason given when an address does not answer the watch.
 inline constexpr long kLabelNoAnswer = 300;
+// Label of the message file: the reason given when Connect is pressed with no address.
+inline constexpr long kLabelNoAddress = 306;
 
 // How a watched LAN connect ended.
 enum class LanConnectEnd { Connected, Failed, NoAnswer, Cancelled };

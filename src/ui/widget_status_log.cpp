@@ -24,8 +24,9 @@ void insertStatusLine(QWidget* box, const QString& line)
 
 void WidgetStatusLog::appendLine(const std::string& line)
 {
+    // An engineer reading the log afterwards needs to know when the port went away.
     if (box_)
-        insertStatusLine(box_, QString::fromStdString(line));
+        insertStatusLine(box_, QString::fromStdString(clock_ ? clock_->timeOfDay() + " " + line : line));
 }
 
 void WidgetStatusLog::enableConnect()

@@ -16,6 +16,8 @@ namespace {
 constexpr int64_t kClosingReplyMs = 5000;
 constexpr long kMsgTransferFailed = 22;
 constexpr long kMsgTransferTimeout = 23;
+constexpr long kMsgPeerClosed = 291;
+constexpr long kMsgDamagedBlocks = 292;
 // Far more than any image or backup the controller holds; a bigger "file" is a mistake.
 constexpr std::size_t kMaxSendBytes = std::size_t(64) << 20;
 
@@ -132,8 +134,35 @@ struct TransferControl::Impl {
         }
     }
 
-    void reportStatus()
+    // The port or address the transfer ran on, as the messages name it.
+    std::string where()
     {
+        if (lan()) {
+            const TcpSocket& socket = link.sockets().socket();
+            const std::string& host = socket.remoteHost();
+            const bool v6 = host.find(':') != std::string::npos;
+            return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(socket.remotePort());
+        }
+        return link.channel().serialName();
+    }
+
+    // A connection that the controller closed during the transfer is told here, with its
+    // address; the operation then ends without a second box.
+    [[noreturn]] void reportBrokenLink(const LinkError& e)
+    {
+        const bool closed = link.sockets().socket().state() != kSockConnected;
+        if (!lan() || (e.number() != kErrLinkFailure && !closed))
+            throw e;
+        link.messages().fncShowMessage("Message", kMsgPeerClosed, where());
+        throw LinkError(kErrLinkReported, e.what(), e.source());
+    }
+
+    void reportStatus(bool damagedBlocks = false)
+    {
+        if (status == kXmFailed && damagedBlocks) {
+            link.messages().fncShowMessage("Message", kMsgDamagedBlocks, where());
+            return;
+        }
         if (status == kXmFailed)
             link.messages().fncShowMessage("Message", kMsgTransferFailed);
         else if (status == kXmTimeout)
@@ -178,22 +207,26 @@ int TransferControl::lastStatus() const
 
 void TransferControl::fncXmOpenPort()
 {
-    CommandChannel& channel = impl_->link.channel();
-    channel.fncCloseComPort();
-    // Logs "connected", or why the port did not open; then the first write of the transfer
-    // fails and says so.
-    channel.fncOpenComPort(true);
+    // The same port in binary mode: the link goes on, so the log shows only a failure, and
+    // the transfer control ends a link whose port does not come back.
+    impl_->link.channel().fncSwitchComMode(true);
 }
 
 void TransferControl::fncXmClosePort()
 {
     CommandChannel& channel = impl_->link.channel();
-    if (impl_->link.port().isOpen())
-        impl_->link.port().close();
-    if (impl_->state().gLinkMode != 0)
-        channel.fncOpenComPort(false);
-    else
+    // A device that went away during the transfer (or would not reopen) ends the link, with
+    // one message naming it; Connect then works at once.
+    if (impl_->link.port().deviceLost()) {
+        channel.endLostSerialLink();
+        return;
+    }
+    if (impl_->state().gLinkMode == 0) {
         channel.fncCloseComPort();
+        return;
+    }
+    if (channel.fncSwitchComMode(false) != 0)
+        channel.endLostSerialLink();
 }
 
 bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
@@ -215,10 +248,10 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
                                  messages.fncGetMessage("Label", 5)};
         try {
             d.status = fncXmReceive(context);
-        } catch (const LinkError&) {
+        } catch (const LinkError& e) {
             if (d.lan())
                 d.endAbandonedTransfer();
-            throw;
+            d.reportBrokenLink(e);
         }
         if (d.lan() && d.status == kXmComplete)
             d.takeClosingReply();
@@ -230,7 +263,7 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
             d.status = kXmErrFileWrite;
         if (d.status == kXmErrFileWrite)
             messages.showErrorBox(file.error());
-        d.reportStatus();
+        d.reportStatus(context.damagedBlocks);
     }
     return d.status == kXmComplete;
 }
@@ -255,10 +288,10 @@ bool TransferControl::fncSendFile(const std::filesystem::path& path)
         auto link = d.transport();
         try {
             d.status = fncXmSend(*link, std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), &d.view);
-        } catch (const LinkError&) {
+        } catch (const LinkError& e) {
             if (d.lan())
                 d.endAbandonedTransfer();
-            throw;
+            d.reportBrokenLink(e);
         }
         // A line the stop sequence already read is not waited for a second time.
         if (d.lan() && !d.stopSequenceTookClosingLine())

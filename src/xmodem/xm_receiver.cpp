@@ -64,8 +64,10 @@ public:
                 bool good = crc_ ? fncXmCrc16(kXmBlockSize, packet, 3) == (packet[131] << 8 | packet[132])
                                  : xmChecksum(packet + 3, kXmBlockSize) == packet[131];
                 if (!good) {
-                    if (++errors_ >= 10)
+                    if (++errors_ >= 10) {
+                        c_.damagedBlocks = true;
                         return fail(kXmFailed);
+                    }
                     if (int w = send(kNAK))
                         return w;
                     continue;

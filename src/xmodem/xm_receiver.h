@@ -23,6 +23,9 @@ struct XmReceiveContext {
     TransferView* view = nullptr;  // lblRead in CRC mode, and the count for transferred()
     std::string readPrefix;        // label texts 4 and 5 around the byte count
     std::string readSuffix;
+    // Set when the receive failed because blocks kept arriving damaged (their check did not
+    // match), so the message can say so instead of "no valid reply".
+    bool damagedBlocks = false;
 };
 
 // Returns the transfer status (kXmComplete ...), or the failure number of a serial write or

@@ -114,9 +114,14 @@ std::vector<std::string> sectionNames(const fs::path& file)
 TEST(MessageFiles, EveryLookedUpKeyHasAWellFormedValueAndTheSameBoxInBothLanguages)
 {
     const std::map<std::string, std::vector<int>> lookedUp = {
-        {"Message", {1, 12, 13, 21, 22, 23, 24, 99, 240, 280, 281, 282, 283, 284, 285, 286}},
+        {"Message", {1, 12, 13, 21, 22, 23, 24, 99, 240, 280, 281, 282, 283, 284, 285, 286, 290, 291, 292}},
         {"Question", {1, 2, 3, 4}},
-        {"Label", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 51, 53, 54, 55, 56, 57}},
+        {"Label", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 51, 53, 54, 55, 56, 57, 300, 301, 302, 303,
+                   304, 305, 306, 307}},
+    };
+    // Texts that name their device or address: the program puts it where "%1" stands.
+    const std::set<std::pair<std::string, int>> naming = {
+        {"Message", 290}, {"Message", 291}, {"Message", 292}, {"Label", 301}, {"Label", 302}, {"Label", 303},
     };
     for (const auto& [section, numbers] : lookedUp) {
         for (int number : numbers) {
@@ -128,6 +133,7 @@ TEST(MessageFiles, EveryLookedUpKeyHasAWellFormedValueAndTheSameBoxInBothLanguag
                 std::string value = decode(*raw, lang);
                 EXPECT_EQ(value.find('\t'), std::string::npos);
                 EXPECT_EQ(value.find_first_of("\r\n"), std::string::npos) << "line breaks are written as \\n";
+                EXPECT_EQ(value.find("%1") != std::string::npos, naming.count({section, number}) == 1) << value;
                 if (section == "Label") {
                     EXPECT_FALSE(value.empty());
                     EXPECT_EQ(value.find('@'), std::string::npos);

@@ -3,6 +3,8 @@
 #include "link/framing.h"
 #include "link/telnet_text.h"
 
+#include <algorithm>
+
 class SerialChannel : public LinkFixture {
 protected:
     SerialChannel()
@@ -64,18 +66,20 @@ TEST_F(SerialChannel, LeftoverBytesAreDroppedBeforeTheNextCommand)
     EXPECT_EQ(link->fncSendCommand("CAPTURE"), "OK");
 }
 
-TEST_F(SerialChannel, PulledAdapterEndsTheLinkWithOneMessage)
+TEST_F(SerialChannel, PulledAdapterEndsTheLinkWithOneMessageNamingTheDevice)
 {
+    int notified = 0;
+    link->notifier().subscribe([&] { ++notified; });
     port->onWrite = [this](const std::string&) { world.after(50, [this] { port->lost = true; }); };
     int64_t start = world.now;
     EXPECT_EQ(link->fncSendCommand("M"), "");
     EXPECT_LT(world.now - start, 5000);
     EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(notified, 1);
     EXPECT_FALSE(port->isOpen());
-    EXPECT_EQ(boxes(), std::vector<long>{22});
-    ASSERT_EQ(mainLog.lines.size(), 2u);
-    EXPECT_EQ(mainLog.lines[0], "closed");
-    EXPECT_EQ(mainLog.lines[1], "COM1 /dev/fake1: Input/output error");
+    ASSERT_EQ(boxes(), std::vector<long>{290});
+    EXPECT_EQ(prompter.shown[0].text, "The serial port COM1 /dev/fake1 is gone.");
+    EXPECT_EQ(mainLog.lines, std::vector<std::string>{"COM1 /dev/fake1 was lost: Input/output error"});
     prompter.shown.clear();
     EXPECT_EQ(link->fncSendCommand("M"), "");
     EXPECT_EQ(boxes(), std::vector<long>{21});
@@ -87,7 +91,7 @@ TEST_F(SerialChannel, AdapterPulledWhileIdleEndsTheLinkAtTheNextCommand)
     EXPECT_EQ(link->fncSendCommand("M"), "");
     EXPECT_TRUE(port->written.empty());
     EXPECT_EQ(state.gLinkMode, 0);
-    EXPECT_EQ(boxes(), std::vector<long>{22});
+    EXPECT_EQ(boxes(), std::vector<long>{290});
 }
 
 TEST_F(SerialChannel, PortClosedUnderTheSerialLinkIsReportedAsNoLink)
@@ -97,18 +101,127 @@ TEST_F(SerialChannel, PortClosedUnderTheSerialLinkIsReportedAsNoLink)
     EXPECT_EQ(boxes(), std::vector<long>{21});
 }
 
-TEST_F(LinkFixture, OpenAndCloseLogTheirLines)
+TEST_F(LinkFixture, OpenAndCloseLogThePortAndWhyItDidNotOpen)
 {
     EXPECT_EQ(link->channel().fncOpenComPort(), 0);
     EXPECT_EQ(port->config().device, "/dev/fake1");
     EXPECT_EQ(port->config().baud, 38400);
     link->channel().fncCloseComPort();
-    port->refuseWith = "Permission denied";
-    EXPECT_EQ(link->channel().fncOpenComPort(), 1);
-    EXPECT_EQ(mainLog.lines, (std::vector<std::string>{
-        "connected", "closed",
-        "COM1 /dev/fake1: Permission denied (the user must be in the dialout group)"}));
+    link->channel().fncCloseComPort(); // a port that is not open is not closed again
+    EXPECT_EQ(mainLog.lines, (std::vector<std::string>{"COM1 /dev/fake1 opened", "COM1 /dev/fake1 closed"}));
+
+    struct Case { const char* reason; PortRefusal refusal; std::string line; };
+    const Case cases[] = {
+        {"Permission denied", PortRefusal::Permission,
+         "COM1 /dev/fake1: Permission denied (the user must be in the dialout group)"},
+        // Qt's words for a port another program holds speak of permission too.
+        {"Permission error while locking the device", PortRefusal::InUse, "COM1 /dev/fake1: in use by another program"},
+        {"Device or resource busy", PortRefusal::InUse, "COM1 /dev/fake1: in use by another program"},
+        {"No such file or directory", PortRefusal::Other, "COM1 /dev/fake1: No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        port->refuseWith = c.reason;
+        port->refusal = c.refusal;
+        EXPECT_EQ(link->channel().fncOpenComPort(), 1);
+        EXPECT_EQ(mainLog.lines.back(), c.line);
+        EXPECT_EQ(link->channel().lastPortFailure(), c.line);
+    }
     EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(LinkFixture, TheBinaryModeOfATransferIsNoNewLink)
+{
+    ASSERT_EQ(link->channel().fncOpenComPort(), 0);
+    mainLog.lines.clear();
+    EXPECT_EQ(link->channel().fncSwitchComMode(true), 0);
+    EXPECT_TRUE(port->config().binary);
+    EXPECT_EQ(link->channel().fncSwitchComMode(false), 0);
+    EXPECT_FALSE(port->config().binary);
+    EXPECT_TRUE(mainLog.lines.empty());
+    port->refuseWith = "Input/output error";
+    EXPECT_EQ(link->channel().fncSwitchComMode(true), 1);
+    EXPECT_EQ(mainLog.lines, std::vector<std::string>{"COM1 /dev/fake1: Input/output error"});
+}
+
+namespace {
+
+const char kCan = 0x18;
+
+// A controller whose last transfer was left open by a client that died: until it hears two
+// CAN it answers whatever comes with XMODEM traffic, then it answers commands again.
+struct StuckController {
+    std::string traffic;   // what it sends each time bytes arrive while stuck
+    int stuckFor = 1;      // stop sequences it takes to get out (2: a second one is needed)
+    int stops = 0;
+    bool stuck() const { return stops < stuckFor; }
+    std::string answer(const std::string& bytes)
+    {
+        if (std::count(bytes.begin(), bytes.end(), kCan) >= 2) {
+            ++stops;
+            return {};
+        }
+        return stuck() ? traffic : std::string("OK\r");
+    }
+};
+
+std::string block()
+{
+    std::string b("\x01\x05\xFA");
+    b += std::string(40, 'a') + "\r" + std::string(89, 'b') + "\x12\x34";
+    return b;
+}
+
+struct TrafficCase {
+    const char* name;
+    std::string traffic;
+    bool pendingBefore;  // the traffic already waits before the command is sent
+};
+
+const TrafficCase kTrafficCases[] = {
+    {"start requests", "CC", false},
+    {"one start request, at the end of the wait", "C", false},
+    {"NAK start requests", "\x15\x15", false},
+    {"a block", block(), false},
+    {"a block waiting before the command", block(), true},
+};
+
+} // namespace
+
+TEST_F(SerialChannel, XmodemTrafficInsteadOfAReplyEndsTheTransferAndTheCommandGoesOnceMore)
+{
+    for (const TrafficCase& c : kTrafficCases) {
+        SCOPED_TRACE(c.name);
+        port->written.clear();
+        mainLog.lines.clear();
+        prompter.shown.clear();
+        StuckController controller{c.traffic};
+        serialPeer([&](const std::string& bytes) { return controller.answer(bytes); });
+        if (c.pendingBefore)
+            port->input = c.traffic;
+        EXPECT_EQ(link->fncSendCommand("CAPTURE"), "OK");
+        EXPECT_EQ(boxes(), std::vector<long>{});
+        const std::vector<std::string> expected = c.pendingBefore
+            ? std::vector<std::string>{std::string(10, kCan), "CAPTURE\r"}
+            : std::vector<std::string>{"CAPTURE\r", std::string(10, kCan), "CAPTURE\r"};
+        EXPECT_EQ(port->written, expected);
+        ASSERT_EQ(mainLog.lines.size(), 1u);
+        EXPECT_EQ(mainLog.lines[0], "COM1 /dev/fake1: the controller was still inside a data transfer: it was stopped "
+                                    "and the command sent again");
+    }
+    for (Pump p : world.pumps)
+        EXPECT_EQ(p, Pump::None);
+}
+
+TEST_F(SerialChannel, TheCommandGoesOnceMoreOnly)
+{
+    StuckController controller{"CC", 2};
+    serialPeer([&](const std::string& bytes) { return controller.answer(bytes); });
+    EXPECT_EQ(link->fncSendCommand("CAPTURE"), "");
+    EXPECT_EQ(boxes(), std::vector<long>{22});
+    EXPECT_EQ(port->written.size(), 3u);
+    // A reply that merely starts with "C" is a reply.
+    serialPeer([](const std::string&) { return std::string("C1\r"); });
+    EXPECT_EQ(link->fncSendCommand("X"), "C1");
 }
 
 class LanChannel : public LinkFixture {
@@ -177,6 +290,30 @@ TEST_F(LanChannel, NoReconnectWithin6000ms)
     EXPECT_TRUE(socket->sent.empty());
     EXPECT_EQ(boxes(), std::vector<long>{22});
     EXPECT_EQ(state.gLinkMode, 2);
+}
+
+TEST_F(LanChannel, XmodemTrafficInsteadOfAReplyEndsTheTransferAndTheCommandGoesOnceMore)
+{
+    for (const TrafficCase& c : kTrafficCases) {
+        SCOPED_TRACE(c.name);
+        socket->sent.clear();
+        prompter.shown.clear();
+        StuckController controller{c.traffic};
+        socket->onSend = [&](const std::string& bytes) {
+            std::string r = controller.answer(bytes);
+            if (std::count(bytes.begin(), bytes.end(), kCan) >= 2)
+                r = "ER\r"; // the closing line of the cancelled transfer
+            world.after(20, [this, r] { socket->input += r; });
+        };
+        if (c.pendingBefore)
+            socket->input = c.traffic;
+        EXPECT_EQ(link->fncSendCommand("CAPTURE"), "OK");
+        EXPECT_TRUE(prompter.shown.empty());
+        const std::vector<std::string> expected = c.pendingBefore
+            ? std::vector<std::string>{std::string(10, kCan), "CAPTURE\r"}
+            : std::vector<std::string>{"CAPTURE\r", std::string(10, kCan), "CAPTURE\r"};
+        EXPECT_EQ(socket->sent, expected);
+    }
 }
 
 TEST_F(SerialChannel, AFloodWithoutATerminatorIsNoReplyLongBeforeTheTimeOut)

@@ -47,6 +47,8 @@ class FakeClock : public Clock {
 public:
     explicit FakeClock(FakeWorld& w) : w_(w) {}
     int64_t nowMs() override { return w_.now; }
+    // The fake day starts at 10:42:00 when the world does.
+    std::string timeOfDay() override { return formatTimeOfDay((10 * 3600 + 42 * 60) * 1000 + w_.now - 1'000'000); }
 
 private:
     FakeWorld& w_;
@@ -71,6 +73,8 @@ public:
     std::function<void(const std::string&)> onWrite;
     std::string refuseWith;            // non-empty: open fails with this reason
     bool lost = false;
+    bool refuseWrites = false;         // open, but every write fails
+    PortRefusal refusal = PortRefusal::Other;  // what a refused open was
     int opens = 0;
 
     bool isOpen() const override { return open_; }
@@ -92,7 +96,7 @@ public:
     const SerialConfig& config() const override { return config_; }
     bool write(const std::string& bytes) override
     {
-        if (!open_ || lost)
+        if (!open_ || lost || refuseWrites)
             return false;
         written.push_back(bytes);
         if (onWrite)
@@ -110,7 +114,8 @@ public:
     void clearInput() override { input.clear(); }
     void waitForInput(int ms) override { w_.advance(w_.now + ms, Pump::None); }
     bool deviceLost() const override { return lost; }
-    std::string lastError() const override { return lost ? "Input/output error" : ""; }
+    std::string lastError() const override { return lost || refuseWrites ? "Input/output error" : ""; }
+    PortRefusal lastRefusal() const override { return refusal; }
 
 private:
     FakeWorld& w_;

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -36,7 +37,16 @@ protected:
     QPushButton* connectButton() { return find<QPushButton>("cmdConnect"); }
     QComboBox* address() { return find<QComboBox>("txtIPaddress"); }
     QLabel* addressLabel() { return find<QLabel>("IPAddrLabel"); }
-    QStringList statusLines(QPlainTextEdit* box) { return box->toPlainText().split('\n', Qt::SkipEmptyParts); }
+    // The lines of a status box without the time of day that starts each of them.
+    QStringList statusLines(QPlainTextEdit* box)
+    {
+        QStringList lines = box->toPlainText().split('\n', Qt::SkipEmptyParts);
+        for (QString& line : lines) {
+            EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d ").match(line).hasMatch()) << line.toStdString();
+            line = line.mid(9);
+        }
+        return lines;
+    }
     QStringList mainStatus() { return statusLines(find<QPlainTextEdit>("Status")); }
     // Enabled state of frmLanSet's txtIPaddress, cmdConnect, cmdCloseConnection.
     static std::string dialogStateOf(frmLanSet& dialog)
@@ -77,7 +87,9 @@ TEST_F(LinkWindows, ConnectionPanelShowsTheCurrentLink)
     find<QPushButton>("cmdCloseConnection")->click();
     EXPECT_EQ(enabled(), "110010");
     EXPECT_EQ(state.gLinkMode, 0);
-    EXPECT_EQ(mainStatus(), (QStringList{"connected", "closed"}));
+    EXPECT_EQ(mainStatus(), (QStringList{"COM1 /dev/fake1 opened", "COM1 /dev/fake1 closed"}));
+    // Each line starts with the time of day from the link's clock.
+    EXPECT_EQ(find<QPlainTextEdit>("Status")->toPlainText().split('\n').first(), "10:42:00 COM1 /dev/fake1 opened");
 
     find<QRadioButton>("Lan")->click();
     address()->setEditText("10.0.0.2");
@@ -130,12 +142,21 @@ TEST_F(LinkWindows, BothWindowsShowTheLinkWhoeverChangedIt)
     EXPECT_EQ(enabled(), "000001");
     EXPECT_EQ(dialogState(), "110");
 
-    // The serial adapter goes away under a command: no link, in both windows.
+    // The serial adapter goes away under a command: no link, in both windows, one message
+    // that names the device, and Connect works at once.
+    prompter.shown.clear();
     port->lost = true;
     dl().fncSendCommand("M");
     EXPECT_EQ(state.gLinkMode, 0);
     EXPECT_EQ(enabled(), "110010");
     EXPECT_EQ(dialogState(), "110");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "The serial port COM1 /dev/fake1 is gone.");
+    EXPECT_EQ(mainStatus().last(), "COM1 /dev/fake1 was lost: Input/output error");
+    connectButton()->click();
+    EXPECT_EQ(state.gLinkMode, 1);
+    EXPECT_EQ(enabled(), "000001");
+    find<QPushButton>("cmdCloseConnection")->click();
 
     // The dialog opened afresh shows a LAN link made in the panel, with its address.
     delete &dialog;
@@ -148,12 +169,25 @@ TEST_F(LinkWindows, BothWindowsShowTheLinkWhoeverChangedIt)
     EXPECT_EQ(dialogStateOf(again), "001");
 }
 
+TEST_F(LinkWindows, AnEmptyAddressGivesTheReason)
+{
+    find<QRadioButton>("Lan")->click();
+    address()->setEditText(" ");
+    connectButton()->click();
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "ERROR\r\nno address was typed");
+    EXPECT_EQ(mainStatus(), QStringList{"no address was typed"});
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_EQ(socket->connects, 0);
+}
+
 TEST_F(LinkWindows, SerialPortThatDoesNotOpenShowsErrorAndChangesNothing)
 {
     port->refuseWith = "Permission denied";
     connectButton()->click();
     ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "ERROR");
+    EXPECT_EQ(prompter.shown[0].text,
+              "ERROR\r\nCOM1 /dev/fake1: Permission denied (the user must be in the dialout group)");
     EXPECT_EQ(prompter.shown[0].title, "Lumivex PLN TOOL");
     EXPECT_EQ(enabled(), "110010");
     EXPECT_EQ(state.gLinkMode, 0);
@@ -311,7 +345,7 @@ TEST_F(LinkWindows, ComSetTerminatorAndReopenByLinkState)
     EXPECT_EQ(state.gLanDelimiterIndex, 1);
     EXPECT_NE(folder.read("Setting.ini").find("Delimitr=1"), std::string::npos);
     EXPECT_EQ(state.gLinkMode, 1);
-    EXPECT_TRUE(mainStatus().contains("connected"));
+    EXPECT_TRUE(mainStatus().contains("COM1 /dev/fake1 opened"));
 
     // A LAN link: the port is left as it is.
     state.gLinkMode = 2;

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 namespace {
 
 class Plnctl : public PlnctlFixture {};
@@ -59,6 +63,44 @@ TEST_F(Plnctl, PortThatDoesNotOpenFailsWithTheReason)
     ChildResult r = run({"capture"}, {"PLNTOOL_COM1=" + (folder / "nothing").string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("COM1 " + (folder / "nothing").string() + ": "), std::string::npos) << r.err;
+}
+
+TEST_F(Plnctl, APortAnotherRunHoldsIsInUseNotForbidden)
+{
+    std::string com = (folder / "com1").string();
+    SimProcess sim({"--pty", com, "--silent"});
+    // The first run holds the port while it waits five seconds for a reply that never comes.
+    std::thread first([&] { run({"--device", com, "send", "CAPTURE"}); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    ChildResult second = run({"--device", com, "capture"});
+    // The same terminal under its own name: only the lock on the device itself sees it.
+    const std::string device = std::filesystem::read_symlink(com).string();
+    ChildResult third = run({"--device", device, "capture"});
+    first.join();
+    for (const ChildResult& r : {second, third}) {
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find(": in use by another program"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("dialout"), std::string::npos) << r.err;
+        EXPECT_LT(r.wallSeconds, 2.0);
+    }
+    EXPECT_NE(third.err.find("COM1 " + device), std::string::npos) << third.err;
+}
+
+// A run that ends (or is killed) with a transfer announced leaves the controller inside it;
+// the next run's command ends that transfer and is answered.
+TEST_F(Plnctl, ATransferLeftOpenByAnEarlierRunIsEndedByTheNextCommand)
+{
+    std::string com = (folder / "com1").string();
+    SimProcess sim({"--pty", com});
+    for (const char* announce : {"BNKLOAD 0 4", "SYSSAVE 0"}) {
+        SCOPED_TRACE(announce);
+        ChildResult r = run({"--device", com, "send", announce});
+        ASSERT_EQ(r.out, "READY\n") << r.err;
+        r = run({"--device", com, "capture"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_LT(r.wallSeconds, 4.5);
+    }
 }
 
 TEST_F(Plnctl, SilentControllerFailsAfterFiveSecondsWithoutBurningTheProcessor)

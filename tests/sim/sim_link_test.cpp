@@ -177,3 +177,39 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+// A client killed in the middle of a transfer leaves the controller inside it: waiting for the
+// start request (a save announced with READY), or asking for blocks (a load). The next
+// command meets XMODEM traffic, ends the transfer with the stop sequence and is answered.
+TEST_F(SimLink, ATransferLeftOpenByAKilledClientIsEndedAndTheNextCommandAnswered)
+{
+    std::string linkPath = (folder / "com1").string();
+    SimProcess sim({"--tcp", "0", "--pty", linkPath});
+    for (const char* announced : {"IMGSAVE 0 1", "BNKLOAD 0 3"}) {
+        for (bool lan : {false, true}) {
+            SCOPED_TRACE(std::string(announced) + (lan ? " on TCP" : " on the pseudo-terminal"));
+            if (lan) {
+                link.channel().fncCloseComPort();
+                useLan(sim.tcpPort);
+            } else {
+                useSerial(linkPath);
+            }
+            ASSERT_EQ(link.fncSendCommand(announced), "READY");
+            if (!lan) {
+                // The client dies: its port closes with the transfer open; the next one opens it.
+                link.port().close();
+                ASSERT_EQ(link.channel().fncOpenComPort(), 0);
+            }
+            QElapsedTimer t;
+            t.start();
+            EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK");
+            EXPECT_LT(t.elapsed(), 4000);
+            EXPECT_EQ(boxes(), std::vector<long>{});
+            ASSERT_FALSE(log.lines.empty());
+            EXPECT_NE(log.lines.back().find("still inside a data transfer"), std::string::npos) << log.lines.back();
+            EXPECT_EQ(link.fncSendCommand("BANK 3"), "OK");
+            if (lan)
+                link.socket().close();
+        }
+    }
+}

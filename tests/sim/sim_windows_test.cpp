@@ -5,7 +5,9 @@
 
 #include "control_index.h"
 #include "frm_main.h"
+#include "image_controls.h"
 #include "link_controls.h"
+#include "scripted_file_dialogs.h"
 #include "measure_panel.h"
 #include "pln_application.h"
 
@@ -16,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QTimer>
 
 #include <optional>
 
@@ -62,7 +66,8 @@ TEST_F(SimWindows, LanConnectThenMeasureAndReadTheResult)
     t.start();
     find<QPushButton>("cmdConnect")->click();
     EXPECT_LT(t.elapsed(), 2000);
-    EXPECT_TRUE(status().endsWith("Connection Status: Connected\nConnected\n")) << status().toStdString();
+    EXPECT_TRUE(QRegularExpression("Connection Status: Connected\n\\d\\d:\\d\\d:\\d\\d Connected\n$").match(status()).hasMatch())
+        << status().toStdString();
     EXPECT_EQ(state.gLinkMode, 2);
 
     findControlAs<QRadioButton>(&window, "optMesure", 1)->setChecked(true);
@@ -114,8 +119,54 @@ TEST_F(SimWindows, StartupOpensTheSerialPortNamedByTheEnvironment)
     ASSERT_TRUE(started);
     EXPECT_EQ(state.gLinkMode, 1);
     EXPECT_EQ(state.gLanDelimiter, "\r");
-    EXPECT_EQ(status(), "connected\n");
+    EXPECT_TRUE(QRegularExpression(QString::fromStdString("^\\d\\d:\\d\\d:\\d\\d COM1 " + com + " opened\n$"))
+                    .match(status()).hasMatch()) << status().toStdString();
     EXPECT_EQ(controls.link().fncSendCommand("CAPTURE"), "OK");
+}
+
+TEST_F(SimWindows, APseudoTerminalLostMidDownloadEndsTheLinkWithOneMessageAndConnectWorksAtOnce)
+{
+    folder.write("MessageENG.ini",
+                 "[Message]\r\n1=Done.@64\r\n21=No link.@48\r\n22=No reply.@48\r\n23=Timed out.@16\r\n"
+                 "290=The serial port %1 has gone away.@16\r\n[Question]\r\n1=Download?@36\r\n"
+                 "[Label]\r\n4=Received\r\n5=bytes\r\n6=Preparing\r\n7=Command\r\n9=Receiving\r\n");
+    const std::string com = (folder / "com1").string();
+    // At 38400 baud a picture takes over a minute: the simulator goes long before the end.
+    auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--pty", com, "--baud", "38400"});
+    setenv("PLNTOOL_COM1", com.c_str(), 1);
+    ScriptedFileDialogs dialogs;
+    ImageControls image{&window, controls.link(), dialogs};
+    ASSERT_TRUE(app.start());
+    ASSERT_EQ(state.gLinkMode, 1);
+    QTimer::singleShot(1500, [&] { sim.reset(); });
+    QElapsedTimer t;
+    t.start();
+    find<QPushButton>("cmdConvert")->click();
+    EXPECT_LT(t.elapsed(), 10000);
+    std::vector<long> numbers;
+    for (const auto& box : prompter.shown)
+        numbers.push_back(box.number);
+    EXPECT_EQ(numbers, (std::vector<long>{1, 290})) << prompter.shown.back().text;
+    EXPECT_EQ(prompter.shown.back().title, "Lumivex PLN TOOL");
+    EXPECT_EQ(prompter.shown.back().text, "The serial port COM1 " + com + " has gone away.");
+    EXPECT_EQ(state.gLinkMode, 0);
+    EXPECT_TRUE(find<QPushButton>("cmdConnect")->isEnabled());
+    EXPECT_FALSE(find<QPushButton>("cmdCloseConnection")->isEnabled());
+    EXPECT_TRUE(window.isEnabled());
+    const QStringList lines = status().split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.last().contains(QString::fromStdString("COM1 " + com + " was lost"))) << status().toStdString();
+    // The binary switch of the transfer is not in the log: opened, then lost.
+    EXPECT_EQ(lines.size(), 2) << status().toStdString();
+
+    // Cable back in: Connect works at once.
+    sim = std::make_unique<SimProcess>(std::vector<std::string>{"--pty", com});
+    prompter.shown.clear();
+    find<QPushButton>("cmdConnect")->click();
+    EXPECT_EQ(state.gLinkMode, 1);
+    EXPECT_EQ(controls.link().fncSendCommand("CAPTURE"), "OK");
+    EXPECT_TRUE(prompter.shown.empty());
+    unsetenv("PLNTOOL_COM1");
 }
 
 int main(int argc, char** argv)

@@ -151,7 +151,7 @@ TEST_F(XmodemSerialFixture, StopDuringAWaitPausesOneSecondThenSendsTenCan)
 
 TEST_F(XmodemSerialFixture, RefusedWriteEndsTheReceptionWithABox)
 {
-    port->lost = true;
+    port->refuseWrites = true;
     EXPECT_EQ(receive(), kXmErrPortWrite);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].title, "エラー");
