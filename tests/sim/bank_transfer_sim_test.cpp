@@ -20,6 +20,7 @@ void writeBankMessages(const TempFolder& folder)
 {
     folder.write("MessageENG.ini",
                  "[Message]\r\n1=Done.@64\r\n12=Not found.@48\r\n21=No link.@16\r\n22=No valid reply.@16\r\n"
+                 "291=%1 hung up.@16\r\n292=Damaged blocks on %1.@16\r\n"
                  "23=Timed out.@16\r\n24=ER.@48\r\n"
                  "[Label]\r\n4=Received\r\n5=bytes\r\n6=Preparing\r\n7=Command\r\n8=Sending\r\n9=Receiving\r\n"
                  "51=All files (*.*)\r\n53=System data (*.SYS)\r\n54=Bank data (*.BNK)\r\n57=Bank group data (*.BNG)\r\n");
@@ -148,8 +149,9 @@ TEST_F(BankSim, EveryFaultEndsCleanlyWithThePreviousBackupKept)
         {"load cancelled on the serial line", P, {"--cancel-after", "2"}, false, false, {}},
         {"save stalled by the controller", T, {"--stall-after", "2"}, true, false, {22}},
         {"load stalled by the controller", T, {"--stall-after", "2"}, false, false, {22}},
-        {"save with the connection dropped", T, {"--drop-after", "1000"}, true, false, {22}},
-        {"load with the connection dropped", T, {"--drop-after", "1000"}, false, false, {22}},
+        // The controller hanging up is said with its address, not as a missing reply.
+        {"save with the connection dropped", T, {"--drop-after", "1000"}, true, false, {291}},
+        {"load with the connection dropped", T, {"--drop-after", "1000"}, false, false, {291}},
     };
     const BackupTarget bank{BackupTarget::Kind::Bank, 20};
     const std::string previous = "the previous backup\r\n\xff";

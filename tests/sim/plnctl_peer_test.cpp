@@ -162,7 +162,8 @@ TEST_F(PlnctlPeer, ASerialDeviceThatVanishesDuringTheWaitIsNamedWithTheReason)
     ChildResult r = run({"--device", device, "send", "CAPTURE"});
     vanish.join();
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("plnctl: COM1 " + device + ": "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("The serial port COM1 " + device + " is gone."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("plnctl: COM1 " + device + " was lost: "), std::string::npos) << r.err;
     EXPECT_LT(r.wallSeconds, 4.0) << "the loss ends the wait";
 }
 
