@@ -10,6 +10,8 @@
 namespace {
 
 constexpr char kCan = 0x18;
+// How often a reply wait looks whether the user ended it.
+constexpr int64_t kInterruptCheckMs = 100;
 
 } // namespace
 
@@ -65,6 +67,8 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
     }
     if (lostInExchange_)
         return {};  // the lost link has been reported with its device
+    if (reply.empty() && interrupted())
+        return {};  // the user ended the wait: that is no missing reply
     if (reply.empty()) {
         messages_.fncShowMessage("Message", kMsgNoReply);
         return {};
@@ -193,7 +197,9 @@ std::string CommandChannel::fncComTransact(const std::string& command, bool* xmo
             isTraffic(buffer, true);
             return {};
         }
-        port_.waitForInput(int(left));
+        if (interrupted())
+            return {};
+        port_.waitForInput(int(std::min<int64_t>(left, kInterruptCheckMs)));
     }
 }
 
@@ -226,9 +232,9 @@ std::string CommandChannel::fncLanTransact(const std::string& command, bool* xmo
         socket.connectToRemote();
         int64_t limit = start + kLanReconnectMs;
         while (socket.state() != kSockConnected) {
-            if (clock_.nowMs() >= limit)
+            if (clock_.nowMs() >= limit || interrupted())
                 return {};
-            waiter.waitUntil(limit, Pump::NonInput);
+            waiter.waitUntil(std::min(limit, clock_.nowMs() + kInterruptCheckMs), Pump::NonInput);
         }
     }
     sockets_.fncSockSendText(line);
@@ -251,7 +257,7 @@ std::string CommandChannel::fncLanTransact(const std::string& command, bool* xmo
             telnet_.reset();
             return *reply;
         }
-        if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected) {
+        if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected || interrupted()) {
             isTraffic(received, true);
             return {};
         }
