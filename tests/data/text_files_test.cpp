@@ -32,7 +32,7 @@ struct Language {
 };
 const Language kLanguages[] = {{"JPN", true}, {"ENG", false}};
 
-const char* const kWindows[] = {"frmMain",    "frmOption",     "frmAbout",
+const char* const kWindows[] = {"frmHistogram", "frmMain",    "frmOption",     "frmAbout",
                                 "frmWait",    "frmComSet",     "frmBinBmpConv",
                                 "frmDirSearch", "frmDirSave", "frmLanSet"};
 

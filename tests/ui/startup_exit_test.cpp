@@ -179,6 +179,28 @@ private slots:
                      "\r\n[COM]\r\nPort=3\r\nSetting=9600,E,7,2\r\nDelimitr=1\r\n");
     }
 
+    // Options > Language writes the language for the next start at once, says so, and the
+    // exit routine does not put the running window's language back.
+    void languageChosenInOptionsTakesEffectAtTheNextStart() {
+        TempFolder folder;
+        folder.write("Setting.ini", "[OPERATION]\r\nLanguage=Japanese\r\n");
+        folder.write("MessageJPN.ini", "[Message]\r\n340=At the next start.@64\r\n");
+        Program program(folder.path());
+        QVERIFY(program.app.start());
+        QVERIFY(program.control<QAction>("mnuLanguageSelect", 0)->isChecked());
+        QVERIFY(!program.control<QAction>("mnuLanguageSelect", 1)->isChecked());
+
+        program.control<QAction>("mnuLanguageSelect", 1)->trigger();
+        QVERIFY(folder.read("Setting.ini").find("Language=English\r\n") != std::string::npos);
+        QCOMPARE(program.prompter.shown.size(), size_t(1));
+        QCOMPARE(program.prompter.shown[0].number, 340L);
+        QCOMPARE(program.app.state().gLanguage, 0);
+        QVERIFY(program.control<QAction>("mnuLanguageSelect", 1)->isChecked());
+
+        program.app.fncExitApplication();
+        QVERIFY(folder.read("Setting.ini").find("Language=English\r\n") != std::string::npos);
+    }
+
     void everyWayOfQuittingRunsTheExitRoutineOnce() {
         for (int way = 0; way < 3; ++way) {
             TempFolder folder;
