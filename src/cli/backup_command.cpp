@@ -2,7 +2,6 @@
 // (bank save|load N FILE, group save|load N FILE, system save|load FILE), and the backup of
 // all of them into one folder with a manifest (backup DIR) and its restore (restore DIR).
 // They run the same operations as the menus; the file dialog answers with the given path.
-#include "backup_manifest.h"
 #include "cli_commands.h"
 #include "cli_link.h"
 #include "cli_operation_view.h"
@@ -10,6 +9,7 @@
 #include "sigint_stop.h"
 
 #include "operations/bank_operations.h"
+#include "operations/controller_backup.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,24 +30,6 @@ public:
     }
 };
 
-// Everything a backup of all data holds, in the order it is saved and loaded: the banks, the
-// bank groups, then the system data (last, as it may change how the controller talks).
-std::vector<BackupTarget> allTargets()
-{
-    std::vector<BackupTarget> targets;
-    for (int16_t n = 0; n < 32; ++n)
-        targets.push_back({BackupTarget::Kind::Bank, n});
-    for (int16_t n = 0; n < 32; ++n)
-        targets.push_back({BackupTarget::Kind::BankGroup, n});
-    targets.push_back(BackupTarget::system());
-    return targets;
-}
-
-std::string nameOf(const BackupTarget& t)
-{
-    return t.backupName().generic_string();
-}
-
 // One save or load per call, on one link, with Ctrl+C as the stop request.
 class BackupSession {
 public:
@@ -55,22 +37,29 @@ public:
     {
         ok_ = cli_.open();
         if (ok_)
-            stop_ = std::make_unique<SigintStop>(cli_.state);
+            stop_ = std::make_unique<SigintStop>(cli_.state, &cli_.link->channel());
     }
     bool ok() const { return ok_; }
     bool interrupted() const { return stop_ && stop_->requested(); }
+    int failedStatus() const { return stop_ ? stop_->exitStatus(kExitFailed) : kExitFailed; }
 
     bool run(bool save, const BackupTarget& target, const fs::path& file)
     {
         dialogs_.path = file;
         OperationContext ctx{*cli_.link, view_, dialogs_};
         const int boxesBefore = cli_.prompter.shown;
+        std::error_code ec;
+        const bool existed = fs::exists(file, ec);
         const bool ok = save ? saveBackup(ctx, target) : loadBackup(ctx, target);
         if (!ok) {
-            if (interrupted())
-                std::fprintf(stderr, "plnctl: stopped; %s is as it was\n", file.string().c_str());
+            const std::string name = file.string();
+            if (interrupted() && !save)
+                std::fprintf(stderr, "plnctl: stopped; the load of %s did not complete\n", name.c_str());
+            else if (interrupted())
+                std::fprintf(stderr, existed ? "plnctl: stopped; the previous %s is unchanged\n"
+                                             : "plnctl: stopped; %s was not made\n", name.c_str());
             else if (cli_.prompter.shown == boxesBefore)
-                std::fprintf(stderr, "plnctl: %s of %s failed\n", save ? "save" : "load", file.string().c_str());
+                std::fprintf(stderr, "plnctl: %s of %s failed\n", save ? "save" : "load", name.c_str());
         }
         return ok;
     }
@@ -83,57 +72,68 @@ private:
     bool ok_ = false;
 };
 
-int backupAll(const CliOptions& options, const fs::path& folder)
+// The whole-controller runs on plnctl's link, with Ctrl-C, SIGTERM and SIGHUP as the stop
+// request.
+class CliBackupProgress : public ControllerBackupProgress {
+public:
+    explicit CliBackupProgress(const SigintStop& stop) : stop_(stop) {}
+    bool stopRequested() override { return stop_.requested(); }
+
+private:
+    const SigintStop& stop_;
+};
+
+// What the controller already holds after a restore that ended early. The files go in a fixed
+// order, so the first and the last name it.
+std::string loadedSoFar(const ControllerBackupResult& result)
 {
-    std::error_code ec;
-    for (const char* sub : {"BANK", "BANKGRP", "SYSTEM"}) {
-        fs::create_directories(folder / sub, ec);
-        if (ec) {
-            std::fprintf(stderr, "plnctl: cannot make %s: %s\n", (folder / sub).string().c_str(), ec.message().c_str());
-            return kExitFailed;
-        }
-    }
-    BackupSession session(options);
-    if (!session.ok())
-        return kExitFailed;
-    std::vector<ManifestEntry> entries;
-    for (const BackupTarget& t : allTargets()) {
-        if (session.interrupted() || !session.run(true, t, folder / t.backupName()))
-            return kExitFailed;
-        std::string error;
-        auto entry = describeFile(folder, nameOf(t), error);
-        if (!entry) {
-            std::fprintf(stderr, "plnctl: %s\n", error.c_str());
-            return kExitFailed;
-        }
-        entries.push_back(*entry);
-    }
-    std::string error;
-    if (!writeManifest(folder, entries, error)) {
-        std::fprintf(stderr, "plnctl: %s\n", error.c_str());
-        return kExitFailed;
-    }
-    return kExitOk;
+    if (result.loaded.empty())
+        return "nothing was loaded";
+    std::string text = "the controller has already taken " + result.loaded.front();
+    if (result.loaded.size() > 1)
+        text += " to " + result.loaded.back();
+    return text + " (" + std::to_string(result.loaded.size()) + " of " +
+           std::to_string(controllerBackupTargets().size()) + " files)";
 }
 
-int restoreAll(const CliOptions& options, const fs::path& folder)
+void reportWholeRun(const ControllerBackupResult& result, const fs::path& folder, bool save, bool folderExisted)
 {
-    std::vector<std::string> names;
-    for (const BackupTarget& t : allTargets())
-        names.push_back(nameOf(t));
-    std::string error;
-    if (!verifyManifest(folder, names, error)) {
-        std::fprintf(stderr, "plnctl: %s; nothing was loaded\n", error.c_str());
-        return kExitFailed;
+    const std::string how = result.outcome == ControllerBackupResult::Outcome::Stopped ? "stopped"
+                            : result.failedName.empty() ? (save ? "the backup failed" : "the restore failed")
+                                                        : (save ? "the backup failed at " : "the restore failed at ")
+                                                              + result.failedName;
+    if (!save) {
+        if (!result.error.empty())  // checked before anything was sent; the error says so
+            std::fprintf(stderr, "plnctl: %s\n", result.error.c_str());
+        else
+            std::fprintf(stderr, "plnctl: %s; %s\n", how.c_str(), loadedSoFar(result).c_str());
+        return;
     }
-    BackupSession session(options);
-    if (!session.ok())
+    if (!result.error.empty())
+        std::fprintf(stderr, "plnctl: %s\n", result.error.c_str());
+    if (folderExisted)
+        std::fprintf(stderr, "plnctl: %s; the previous backup in %s is unchanged\n", how.c_str(),
+                     folder.string().c_str());
+    else
+        std::fprintf(stderr, "plnctl: %s; %s was not made\n", how.c_str(), folder.string().c_str());
+}
+
+int runWhole(const CliOptions& options, const fs::path& folder, bool save)
+{
+    std::error_code ec;
+    const bool folderExisted = fs::exists(folder, ec);
+    CliLink cli(options);
+    if (!cli.open())
         return kExitFailed;
-    for (const BackupTarget& t : allTargets()) {
-        if (session.interrupted() || !session.run(false, t, folder / t.backupName()))
-            return kExitFailed;
-    }
-    return kExitOk;
+    SigintStop stop(cli.state, &cli.link->channel());
+    CliOperationView view(stderrIsTerminal());
+    CliBackupProgress progress(stop);
+    const ControllerBackupResult result = save ? backupController(*cli.link, view, folder, progress)
+                                               : restoreController(*cli.link, view, folder, progress);
+    if (result.ok())
+        return kExitOk;
+    reportWholeRun(result, folder, save, folderExisted);
+    return stop.exitStatus(kExitFailed);
 }
 
 } // namespace
@@ -150,7 +150,7 @@ int runBackupCommand(const CliOptions& options, const std::string& command, cons
     if (command == "backup" || command == "restore") {
         if (args.size() != 1)
             return usageError(command + " takes one folder");
-        return command == "backup" ? backupAll(options, args[0]) : restoreAll(options, args[0]);
+        return runWhole(options, args[0], command == "backup");
     }
     BackupTarget target = BackupTarget::system();
     size_t fileArg = 1;
@@ -166,5 +166,5 @@ int runBackupCommand(const CliOptions& options, const std::string& command, cons
     BackupSession session(options);
     if (!session.ok())
         return kExitFailed;
-    return session.run(args[0] == "save", target, args[fileArg]) ? kExitOk : kExitFailed;
+    return session.run(args[0] == "save", target, args[fileArg]) ? kExitOk : session.failedStatus();
 }

@@ -68,7 +68,7 @@ struct ImageRun {
         }
         if (!cli.open())
             return false;
-        stop = std::make_unique<SigintStop>(cli.state);
+        stop = std::make_unique<SigintStop>(cli.state, &cli.link->channel());
         return true;
     }
     bool interrupted() const { return stop && stop->requested(); }
@@ -88,7 +88,7 @@ int failed(const ImageRun& run, int shownBefore, const char* what)
         std::fprintf(stderr, "plnctl: stopped\n");
     else if (run.cli.prompter.shown == shownBefore)
         std::fprintf(stderr, "plnctl: %s\n", what);
-    return kExitFailed;
+    return run.stop ? run.stop->exitStatus(kExitFailed) : kExitFailed;
 }
 
 int getImage(const CliOptions& options, const std::string& which, const fs::path& out)

@@ -36,7 +36,7 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
     CliLink cli(options);
     if (!cli.open() || !cli.connectNow())
         return kExitFailed;
-    SigintStop stop(cli.state);
+    SigintStop stop(cli.state, &cli.link->channel());
     ProgressPrinter printer(stderrIsTerminal());
     ProgressTransferView view(printer);
     TransferControl control(*cli.link, view);
@@ -51,7 +51,7 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
             std::fprintf(stderr, "plnctl: %s is empty: there is nothing to send\n", file.string().c_str());
         else
             std::fprintf(stderr, "plnctl: %s\n", e.what());
-        return kExitFailed;
+        return stop.exitStatus(kExitFailed);
     }
     printer.finish();
     if (ok)
@@ -59,5 +59,5 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
     // Messages 22 and 23 and failures with a box have been printed already.
     if (cli.prompter.shown == before)
         std::fprintf(stderr, "plnctl: %s\n", reasonFor(control.lastStatus()));
-    return kExitFailed;
+    return stop.exitStatus(kExitFailed);
 }
