@@ -37,7 +37,7 @@ PlnApplication::PlnApplication(std::filesystem::path programFolder, Prompter& pr
     };
     connect(action("mnuConvert"), &QAction::triggered, this, &PlnApplication::openOptionDialog);
     connect(action("mnuVersion"), &QAction::triggered, this, &PlnApplication::showAboutBox);
-    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_, openUrl); });
+    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_, messenger_, openUrl); });
 }
 
 PlnApplication::~PlnApplication() = default;
