@@ -65,6 +65,7 @@ cleanup() {
 trap cleanup EXIT
 if [ "$use_host" -eq 0 ] && command -v debootstrap >/dev/null; then
   R="$(mktemp -d /var/tmp/plntool-root.XXXXXX)"
+  chmod 755 "$R" # its users are not root
   mkdir -p "$out/debootstrap-cache" "$out/apt-cache/partial"
   note "making a Debian 12 root from $mirror in $R"
   if debootstrap --variant=minbase --cache-dir="$out/debootstrap-cache" bookworm "$R" "$mirror" \
@@ -167,13 +168,18 @@ latin_dir=/usr/share/fonts/truetype/dejavu
 [ -d "$(at $latin_dir)" ] || latin_dir=/nonexistent
 printf '<?xml version="1.0"?>\n<fontconfig><dir>%s</dir><cachedir>/tmp/fc-latin</cachedir></fontconfig>\n' \
   "$latin_dir" >"$latin"
-shot root first-start-no-cjk FONTCONFIG_FILE=/tmp/latin-fonts.conf
+# Root's own folder is fresh too (plnctl --version above made ~/.local/share/plntool in the C
+# locale), so this window is Japanese as well.
+shot root first-start-no-cjk FONTCONFIG_FILE=/tmp/latin-fonts.conf XDG_DATA_HOME=/tmp/root-data
 differing="$(compare -metric AE "$out/first-start.png" "$out/first-start-no-cjk.png" null: 2>&1 || true)"
 differing="$(echo "$differing" | awk '{ printf "%d", $1 }')"
 [ "$differing" -gt 2000 ] || fail "the captions look the same without the Japanese font ($differing pixels differ)"
 
 # Root is a user too: its own folder, even without HOME.
-[ -f "$(at /root/.local/share/plntool/Setting.ini)" ] || fail "PLNTOOL run by root wrote no Setting.ini of root's own"
+grep -q '^Language=Japanese' "$(at /tmp/root-data/plntool/Setting.ini)" \
+  || fail "PLNTOOL run by root wrote no Japanese Setting.ini of root's own"
+[ -d "$(at /tmp/root-data/plntool/TMP)" ] || fail "PLNTOOL run by root made no working folders of root's own"
+[ -f "$(at /root/.local/share/plntool/Setting.ini)" ] || fail "plnctl run by root wrote no Setting.ini in ~root"
 status=0
 inroot env -u HOME LANG=en_GB.UTF-8 XDG_DATA_HOME= /usr/bin/plnctl --device /nonexistent capture 2>/dev/null || status=$?
 [ "$status" -eq 1 ] || fail "plnctl as root without HOME ended with $status"
