@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -71,6 +72,11 @@ struct LocaleCase {
     const char* language;
 };
 
+void PrintTo(const LocaleCase& c, std::ostream* os)
+{
+    *os << "LC_ALL=" << c.lcAll << " LANG=" << c.lang << " -> " << c.language;
+}
+
 class FirstStartLanguage : public ProgramFolderFixture, public testing::WithParamInterface<LocaleCase> {};
 
 TEST_P(FirstStartLanguage, TheSharedFolderGivesEachUserTheirOwnSettingsInTheirLanguage)
@@ -106,7 +112,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, FirstStartLanguage, testing::Values(
     LocaleCase{"", "en_US.UTF-8", "English"},
     LocaleCase{"", "C.UTF-8", "English"},
     LocaleCase{"ja_JP.UTF-8", "de_DE.UTF-8", "Japanese"},
-    LocaleCase{"fr_FR.UTF-8", "ja_JP.UTF-8", "English"}));
+    LocaleCase{"fr_FR.UTF-8", "ja_JP.UTF-8", "English"}),
+    [](const testing::TestParamInfo<LocaleCase>& info) {
+        std::string name = (*info.param.lcAll ? "LC_ALL_" + std::string(info.param.lcAll) : "LANG_" + std::string(info.param.lang)) + "_gives_" +
+                           info.param.language;
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
 
 TEST_F(ProgramFolderFixture, ALaterStartKeepsTheLanguageTheUserChose)
 {
