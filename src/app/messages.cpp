@@ -15,6 +15,11 @@ std::string Messenger::fncGetMessage(const std::string& section, long number)
 
 int Messenger::fncShowMessage(const std::string& section, long number)
 {
+    return fncShowMessage(section, number, std::string());
+}
+
+int Messenger::fncShowMessage(const std::string& section, long number, const std::string& detail)
+{
     std::string text = fncGetMessage(section, number);
     state_.gMsgParts = splitAt(text, '@');
     auto style = state_.gMsgParts.size() < 2 ? std::nullopt : wholeNumber(state_.gMsgParts[1]);
@@ -22,6 +27,8 @@ int Messenger::fncShowMessage(const std::string& section, long number)
         return 0;
     BoxRequest box;
     box.text = trimChars(state_.gMsgParts[0], " ");
+    if (!detail.empty())
+        box.text += "\r\n\r\n" + detail;
     box.style = *style;
     box.title = kAppTitle;
     box.section = section;

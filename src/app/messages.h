@@ -18,6 +18,8 @@ public:
     // split value in gMsgParts and the answer in gMsgAnswer. A missing or malformed value
     // shows nothing and returns 0 (the caller's error trap takes over).
     int fncShowMessage(const std::string& section, long number);
+    // The same box with detail (a path the user has to find) below the text, after a blank line.
+    int fncShowMessage(const std::string& section, long number, const std::string& detail);
 
     // Reports a settings failure with Message 99; when that box cannot be shown, shows the
     // failure's description in a plain OK box and returns false: the caller must end the program.

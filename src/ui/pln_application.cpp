@@ -41,7 +41,7 @@ PlnApplication::PlnApplication(std::filesystem::path programFolder, Prompter& pr
     for (QAction* entry : mainWindow_->findChildren<QAction*>(QStringLiteral("mnuLanguageSelect"))) {
         connect(entry, &QAction::triggered, this, [this, entry] { chooseLanguage(controlIndex(entry)); });
     }
-    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_, openUrl); });
+    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_, messenger_, openUrl); });
 }
 
 PlnApplication::~PlnApplication() = default;

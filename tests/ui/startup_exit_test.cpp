@@ -263,6 +263,34 @@ private slots:
         QCOMPARE(openedBy("Japanese"), QString("0 opened")); // no manual: nothing happens
     }
 
+    // No xdg-open and no browser on the PATH: Help says so in the window's language and gives
+    // the manual's path instead of doing nothing.
+    void helpWithoutAViewerNamesTheManual() {
+        TempFolder folder, emptyPath;
+        for (const char* name : {"PLN_HELP_JPN.html", "PLN_HELP_ENG.html"}) {
+            folder.write(name, "<html></html>");
+        }
+        folder.write("MessageJPN.ini", "[Message]\r\n290=Japanese: no viewer.\\nOpen this file:@48\r\n");
+        folder.write("MessageENG.ini", "[Message]\r\n290=English: no viewer.\\nOpen this file:@48\r\n");
+        ScopedEnv path("PATH", emptyPath.path().c_str());
+        ScopedEnv browser("BROWSER", nullptr);
+        ScopedEnv defaultBrowser("DEFAULT_BROWSER", nullptr);
+        for (const char* language : {"English", "Japanese"}) {
+            folder.write("Setting.ini", std::string("[OPERATION]\r\nLanguage=") + language + "\r\n");
+            Program program(folder.path());
+            QVERIFY(program.app.start());
+            program.prompter.shown.clear();
+            program.control<QAction>("mnuContents")->trigger();
+            QCOMPARE(program.prompter.shown.size(), std::size_t(1));
+            const BoxRequest& box = program.prompter.shown[0];
+            const std::string manual =
+                (folder / (std::string(language) == "English" ? "PLN_HELP_ENG.html" : "PLN_HELP_JPN.html")).string();
+            QCOMPARE(box.text, std::string(language) + ": no viewer.\r\nOpen this file:\r\n\r\n" + manual);
+            QCOMPARE(box.style, 48);
+            QCOMPARE(box.number, 290L);
+        }
+    }
+
     void connectionControlsAfterStartupAndOptionClicks() {
         TempFolder folder;
         Program program(folder.path());
