@@ -108,7 +108,6 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args, int loc
         if (auto language = cliLanguageFromFlag(front.value(QStringLiteral("language")).toStdString()))
             out.language = *language;
     if (!frontOk) {
-        std::vector<const OptionSpec*> top = optionsFor(nullptr);
         out.error = mistake(front, args, everything, nullptr, out.language);
         return out;
     }
@@ -116,8 +115,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args, int loc
     if (positional.isEmpty()) {
         collect(front, optionsFor(nullptr), out);
         // An option of a command without the command.
+        const auto top = optionsFor(nullptr);
         for (const OptionSpec* o : everything) {
-            const auto top = optionsFor(nullptr);
             if (front.isSet(QString::fromLatin1(o->longName)) && std::find(top.begin(), top.end(), o) == top.end()) {
                 out.error = cliFormat(out.language, "--%s goes with a command", o->longName);
                 return out;

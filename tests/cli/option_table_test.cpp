@@ -1,6 +1,7 @@
 // The man page and the bash completion against plnctl's option table: every option and
 // command of the table is in both, with the same options per command, and neither names an
 // option the table does not have. And every Japanese line takes its English key's arguments.
+#include "backup_progress.h"
 #include "cli_help.h"
 #include "cli_texts.h"
 #include "option_table.h"
@@ -138,4 +139,33 @@ TEST(CliTexts, EveryJapaneseLineTakesTheArgumentsOfItsKey)
     EXPECT_TRUE(cliTextsMatch(&problem)) << problem;
     EXPECT_STREQ(cliText(0, "unknown option %s"), "不明なオプション %s");
     EXPECT_STREQ(cliText(1, "unknown option %s"), "unknown option %s");
+}
+
+TEST(BackupProgress, TheTerminalLineSaysWhereTheRunIs)
+{
+    EXPECT_EQ(BackupProgress::line(1, 12, 65, "BANK/BANK11.BNK", 3072, 2.0, 0.25),
+              "12/65 BANK/BANK11.BNK  3072 bytes  1.5 KB/s  0:06 left");
+    // No rate nor time left before half a second has passed.
+    EXPECT_EQ(BackupProgress::line(1, 1, 65, "BANK/BANK00.BNK", 128, 0.1, 0.01), "1/65 BANK/BANK00.BNK  128 bytes");
+    EXPECT_EQ(BackupProgress::line(0, 2, 65, "BANK/BANK01.BNK", 10, 0.1, 0.0), "2/65 BANK/BANK01.BNK  10 バイト");
+    EXPECT_EQ(BackupProgress::summary(1, 65, 24960, 83.4), "65 files, 24960 bytes in 1:23");
+
+    // On a terminal the line is redrawn in place and ends before the summary.
+    std::FILE* out = std::tmpfile();
+    {
+        BackupProgress progress(BackupProgress::Mode::Terminal, 1, 2, 0, out);
+        progress.fileStarted(1, "A");
+        progress.fileDone(5);
+        progress.fileStarted(2, "B");
+        progress.fileDone(7);
+        progress.finish();
+    }
+    std::rewind(out);
+    std::string text;
+    for (int c; (c = std::fgetc(out)) != EOF;)
+        text += char(c);
+    std::fclose(out);
+    EXPECT_EQ(text.rfind('\r', 0), 0u);
+    EXPECT_NE(text.find("\r2/2 B  12 bytes"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n2 files, 12 bytes in 0:00\n"), std::string::npos) << text;
 }
