@@ -146,8 +146,71 @@ void autoConvertAgainstPlnctl(benchmark::State& state)
     fs::remove_all(root);
 }
 
+// The automatic run with its one flush at the end, with a flush after every file, and with no
+// flush at all, on the same files in the same run (taking turns). Counters: files per second
+// of each and the cost of a flush per file in milliseconds.
+void autoConvertFlushing(benchmark::State& state)
+{
+    const char* base = std::getenv("PLNBENCH_DIR");
+    std::string pattern = ((base ? fs::path(base) : fs::temp_directory_path()) / "plnbench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        std::abort();
+    const fs::path root = pattern;
+    fs::create_directories(root / "in");
+    fs::create_directories(root / "prog" / "TMP");
+    AppState app;
+    app.programFolder = root / "prog";
+    app.gLanguage = 1;
+    constexpr int kFlushFiles = 300;
+    std::vector<std::string> names, paths;
+    for (const fs::path& file : writeRawFiles(root / "in", kFlushFiles)) {
+        names.push_back(file.filename().string());
+        paths.push_back(file.string());
+    }
+    SilentPrompter prompter;
+    Messenger messages(app, prompter);
+    NoDialogs dialogs;
+    SteadyClock clock;
+    QtWaiter waiter(clock);
+    frmWait window(app, nullptr);
+    const BatchFlush modes[3] = {BatchFlush::AtTheEnd, BatchFlush::EachFile, BatchFlush::Never};
+    double seconds[3] = {0, 0, 0};
+    bool failed = false;
+    int run = 0;
+    for (auto _ : state) {
+        double total = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int m = (k + run) % 3;
+            const fs::path out = root / ("out" + std::to_string(m));
+            fs::create_directories(out);
+            app.gFileNames = names;
+            app.gFilePaths = paths;
+            app.gSaveFolder = out.string() + "/";
+            const double t = secondsOf([&] {
+                AutoConvertContext ctx{app, messages, window, dialogs, clock, waiter, "PLN TOOL", modes[m]};
+                failed |= !fncHkrAutoConvert(ctx);
+            });
+            seconds[m] += t;
+            total += t;
+            fs::remove_all(out);
+        }
+        ++run;
+        state.SetIterationTime(total);
+    }
+    if (failed || prompter.boxes != 0)
+        state.SkipWithError("a conversion failed");
+    const double files = double(kFlushFiles) * double(state.iterations());
+    state.counters["at_end_files_per_s"] = files / seconds[0];
+    state.counters["each_file_files_per_s"] = files / seconds[1];
+    state.counters["never_files_per_s"] = files / seconds[2];
+    state.counters["flush_per_file_ms"] = (seconds[1] - seconds[2]) * 1000 / files;
+    state.counters["flush_at_end_per_file_ms"] = (seconds[0] - seconds[2]) * 1000 / files;
+    fs::remove_all(root);
+}
+
 } // namespace
 
+BENCHMARK(autoConvertFlushing)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 BENCHMARK(autoConvertAgainstPlnctl)->Unit(benchmark::kMillisecond)->Iterations(4)->UseManualTime();
 
 int main(int argc, char** argv)

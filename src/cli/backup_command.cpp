@@ -2,10 +2,9 @@
 // (bank save|load N FILE, group save|load N FILE, system save|load FILE), and the backup of
 // all of them into one folder with a manifest (backup DIR) and its restore (restore DIR).
 // They run the same operations as the menus; the file dialog answers with the given path.
-#include "backup_manifest.h"
 #include "cli_commands.h"
-#include "cli_link.h"
 #include "backup_progress.h"
+#include "cli_link.h"
 #include "cli_operation_view.h"
 #include "cli_texts.h"
 #include "json_report.h"
@@ -13,6 +12,7 @@
 #include "sigint_stop.h"
 
 #include "operations/bank_operations.h"
+#include "operations/controller_backup.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,71 +33,65 @@ public:
     }
 };
 
-// Everything a backup of all data holds, in the order it is saved and loaded: the banks, the
-// bank groups, then the system data (last, as it may change how the controller talks).
-std::vector<BackupTarget> allTargets()
-{
-    std::vector<BackupTarget> targets;
-    for (int16_t n = 0; n < 32; ++n)
-        targets.push_back({BackupTarget::Kind::Bank, n});
-    for (int16_t n = 0; n < 32; ++n)
-        targets.push_back({BackupTarget::Kind::BankGroup, n});
-    targets.push_back(BackupTarget::system());
-    return targets;
-}
-
-std::string nameOf(const BackupTarget& t)
-{
-    return t.backupName().generic_string();
-}
-
 // One save or load per call, on one link, with Ctrl+C as the stop request.
 class BackupSession {
 public:
     explicit BackupSession(const CliOptions& options)
-        : options_(options), cli_(options), view_(stderrIsTerminal() && !options.quiet)
+        : lang_(options.language), cli_(options), view_(stderrIsTerminal() && !options.quiet)
     {
         ok_ = cli_.open();
         if (ok_)
-            stop_ = std::make_unique<SigintStop>(cli_.state);
+            stop_ = std::make_unique<SigintStop>(cli_.state, &cli_.link->channel());
     }
     bool ok() const { return ok_; }
     bool interrupted() const { return stop_ && stop_->requested(); }
-    CliLink& cli() { return cli_; }
-    CliOperationView& view() { return view_; }
+    int failedStatus() const { return stop_ ? stop_->exitStatus(kExitFailed) : kExitFailed; }
 
     bool run(bool save, const BackupTarget& target, const fs::path& file)
     {
-        const int lang = options_.language;
         dialogs_.path = file;
         OperationContext ctx{*cli_.link, view_, dialogs_};
         const int boxesBefore = cli_.prompter.shown;
-        cli_.log.last.clear();
+        std::error_code ec;
+        const bool existed = fs::exists(file, ec);
         const bool ok = save ? saveBackup(ctx, target) : loadBackup(ctx, target);
         if (!ok) {
-            if (interrupted()) {
-                failure_ = cliFormat(lang, "stopped; %s is as it was", file.string().c_str());
-                cliSay(lang, "%s", failure_.c_str());
-            } else if (cli_.prompter.shown == boxesBefore) {
-                failure_ = cliFormat(lang, save ? "save of %s failed" : "load of %s failed", file.string().c_str());
-                cliSay(lang, "%s", failure_.c_str());
-            } else {
-                failure_ = cli_.prompter.lastText;
+            const std::string text = file.string();
+            const char* name = text.c_str();
+            if (interrupted() && !save)
+                cliSay(lang_, "stopped; the load of %s did not complete", name);
+            else if (interrupted())
+                cliSay(lang_, existed ? "stopped; the previous %s is unchanged" : "stopped; %s was not made", name);
+            else if (cli_.prompter.shown == boxesBefore)
+                cliSay(lang_, save ? "save of %s failed" : "load of %s failed", name);
+            else
                 cli_.reportFailedExchange();
-            }
         }
         return ok;
     }
-    const std::string& failure() const { return failure_; }
 
 private:
-    const CliOptions& options_;
+    int lang_;
     CliLink cli_;
     CliOperationView view_;
     std::unique_ptr<SigintStop> stop_;
     GivenPathDialogs dialogs_;
-    std::string failure_;
     bool ok_ = false;
+};
+
+// The whole-controller runs on plnctl's link, with Ctrl-C, SIGTERM and SIGHUP as the stop
+// request, and their progress on stderr.
+class CliBackupProgress : public ControllerBackupProgress {
+public:
+    CliBackupProgress(const SigintStop& stop, BackupProgress& shown) : stop_(stop), shown_(shown) {}
+    bool stopRequested() override { return stop_.requested(); }
+    void fileStarted(const BackupFileProgress& at) override { shown_.fileStarted(at.index, at.name); }
+    void fileBytes(const BackupFileProgress& at) override { shown_.bytes(at.fileBytes); }
+    void fileDone(const BackupFileProgress& at) override { shown_.fileDone(uint64_t(at.fileBytes)); }
+
+private:
+    const SigintStop& stop_;
+    BackupProgress& shown_;
 };
 
 BackupProgress::Mode progressMode(const CliOptions& options)
@@ -107,114 +101,94 @@ BackupProgress::Mode progressMode(const CliOptions& options)
     return stderrIsTerminal() ? BackupProgress::Mode::Terminal : BackupProgress::Mode::Lines;
 }
 
-// The whole run's progress fed by the transfers of the session.
-void connectProgress(BackupSession& session, BackupProgress& progress)
+// The bytes a restore will send: the files as they are in the folder (the run checks them
+// against the manifest before it sends any).
+uint64_t folderBytes(const fs::path& folder)
 {
-    session.view().onBytes = [&progress](int64_t bytes) { progress.bytes(bytes); };
-    session.view().onMaximum = [&progress](int64_t maximum) { progress.fileSize(maximum); };
+    uint64_t total = 0;
+    for (const BackupTarget& t : controllerBackupTargets()) {
+        std::error_code ec;
+        const auto size = fs::file_size(folder / t.backupName(), ec);
+        total += ec ? 0 : size;
+    }
+    return total;
 }
 
-int backupAll(const CliOptions& options, const fs::path& folder)
+// What the controller already holds after a restore that ended early. The files go in a fixed
+// order, so the first and the last name it.
+std::string loadedSoFar(int lang, const ControllerBackupResult& result)
+{
+    if (result.loaded.empty())
+        return cliText(lang, "nothing was loaded");
+    const int count = int(controllerBackupTargets().size());
+    if (result.loaded.size() == 1)
+        return cliFormat(lang, "the controller has already taken %s (1 of %d files)", result.loaded.front().c_str(),
+                         count);
+    return cliFormat(lang, "the controller has already taken %s to %s (%d of %d files)",
+                     result.loaded.front().c_str(), result.loaded.back().c_str(), int(result.loaded.size()), count);
+}
+
+// Says how the run ended, on stderr; returns the last line, for the --json report.
+std::string reportWholeRun(int lang, const ControllerBackupResult& result, const fs::path& folder, bool save,
+                           bool folderExisted)
+{
+    const std::string how =
+        result.outcome == ControllerBackupResult::Outcome::Stopped ? cliText(lang, "stopped")
+        : result.failedName.empty()
+            ? cliText(lang, save ? "the backup failed" : "the restore failed")
+            : cliFormat(lang, save ? "the backup failed at %s" : "the restore failed at %s", result.failedName.c_str());
+    std::string line;
+    if (!save) {
+        // An error was found before anything was sent; it says so.
+        line = !result.error.empty() ? result.error : how + "; " + loadedSoFar(lang, result);
+        cliSay(lang, "%s", line.c_str());
+        return line;
+    }
+    if (!result.error.empty())
+        cliSay(lang, "%s", result.error.c_str());
+    line = cliFormat(lang, folderExisted ? "%s; the previous backup in %s is unchanged" : "%s; %s was not made",
+                     how.c_str(), folder.string().c_str());
+    cliSay(lang, "%s", line.c_str());
+    return result.error.empty() ? line : result.error + "; " + line;
+}
+
+int runWhole(const CliOptions& options, const fs::path& folder, bool save)
 {
     const int lang = options.language;
-    JsonReport report(options, "backup");
+    JsonReport report(options, save ? "backup" : "restore");
     report.set("folder", QString::fromStdString(folder.string()));
     std::error_code ec;
-    for (const char* sub : {"BANK", "BANKGRP", "SYSTEM"}) {
-        fs::create_directories(folder / sub, ec);
-        if (ec) {
-            const std::string line =
-                cliFormat(lang, "cannot make %s: %s", (folder / sub).string().c_str(), ec.message().c_str());
-            cliSay(lang, "%s", line.c_str());
-            return report.failed(StderrPrompter{}, 0, line);
-        }
-    }
-    BackupSession session(options);
-    if (!session.ok())
-        return report.failed(session.cli().prompter, 0, session.cli().openFailure);
-    const std::vector<BackupTarget> targets = allTargets();
-    BackupProgress progress(progressMode(options), lang, int(targets.size()), 0);
-    connectProgress(session, progress);
-    std::vector<ManifestEntry> entries;
-    auto failed = [&](const std::string& line) {
-        progress.finish();
-        report.set("bytes", qint64(progress.totalDone()));
-        return report.failed(session.cli().prompter, 0, line);
-    };
-    for (size_t i = 0; i < targets.size(); ++i) {
-        const BackupTarget& t = targets[i];
-        progress.fileStarted(int(i + 1), nameOf(t));
-        if (session.interrupted() || !session.run(true, t, folder / t.backupName()))
-            return failed(session.failure().empty() ? cliText(lang, "stopped") : session.failure());
-        std::string error;
-        auto entry = describeFile(folder, nameOf(t), error);
-        if (!entry) {
-            cliSay(lang, "%s", error.c_str());
-            return failed(error);
-        }
-        progress.fileDone(entry->size);
-        report.addFile(entry->name, entry->size, entry->sha256);
-        entries.push_back(*entry);
-    }
-    std::string error;
-    if (!writeManifest(folder, entries, error)) {
-        cliSay(lang, "%s", error.c_str());
-        return failed(error);
-    }
-    progress.finish();
-    report.set("bytes", qint64(progress.totalDone()));
-    report.set("seconds", progress.seconds());
-    return report.ok();
-}
-
-int restoreAll(const CliOptions& options, const fs::path& folder)
-{
-    const int lang = options.language;
-    JsonReport report(options, "restore");
-    report.set("folder", QString::fromStdString(folder.string()));
-    const std::vector<BackupTarget> targets = allTargets();
+    const bool folderExisted = fs::exists(folder, ec);
+    CliLink cli(options);
+    if (!cli.open())
+        return report.failed(cli.prompter, 0, cli.openFailure);
+    SigintStop stop(cli.state, &cli.link->channel());
+    // The progress line is the whole run's; the view draws none of its own.
+    CliOperationView view(false);
+    BackupProgress shown(progressMode(options), lang, int(controllerBackupTargets().size()),
+                         save ? 0 : folderBytes(folder));
+    CliBackupProgress progress(stop, shown);
+    const ControllerBackupResult result = save ? backupController(*cli.link, view, folder, progress)
+                                               : restoreController(*cli.link, view, folder, progress);
+    shown.finish();
+    report.set("bytes", qint64(shown.totalDone()));
+    report.set("seconds", shown.seconds());
+    // The files as they are now: all of the backup, or those the controller has taken.
     std::vector<std::string> names;
-    for (const BackupTarget& t : targets)
-        names.push_back(nameOf(t));
+    if (save && result.ok())
+        for (const BackupTarget& t : controllerBackupTargets())
+            names.push_back(t.backupName().generic_string());
+    if (!save)
+        names = result.loaded;
     std::string error;
-    if (!verifyManifest(folder, names, error)) {
-        const std::string line = cliFormat(lang, "%s; nothing was loaded", error.c_str());
-        cliSay(lang, "%s", line.c_str());
-        return report.failed(StderrPrompter{}, 0, line);
-    }
-    // The manifest has just been checked against the files: their sizes are the total.
-    std::vector<ManifestEntry> entries;
-    uint64_t totalBytes = 0;
-    for (const std::string& name : names) {
-        auto entry = describeFile(folder, name, error);
-        if (!entry) {
-            cliSay(lang, "%s", error.c_str());
-            return report.failed(StderrPrompter{}, 0, error);
-        }
-        totalBytes += entry->size;
-        entries.push_back(*entry);
-    }
-    BackupSession session(options);
-    if (!session.ok())
-        return report.failed(session.cli().prompter, 0, session.cli().openFailure);
-    BackupProgress progress(progressMode(options), lang, int(targets.size()), totalBytes);
-    connectProgress(session, progress);
-    for (size_t i = 0; i < targets.size(); ++i) {
-        const BackupTarget& t = targets[i];
-        progress.fileStarted(int(i + 1), nameOf(t));
-        if (session.interrupted() || !session.run(false, t, folder / t.backupName())) {
-            progress.finish();
-            report.set("bytes", qint64(progress.totalDone()));
-            return report.failed(session.cli().prompter, 0,
-                                 session.failure().empty() ? cliText(lang, "stopped") : session.failure());
-        }
-        progress.fileDone(entries[i].size);
-        report.addFile(entries[i].name, entries[i].size, entries[i].sha256);
-    }
-    progress.finish();
-    report.set("bytes", qint64(progress.totalDone()));
-    report.set("seconds", progress.seconds());
-    return report.ok();
+    for (const std::string& name : names)
+        if (!report.addFile(folder, name, error))
+            break;
+    if (result.ok())
+        return error.empty() ? report.ok() : report.failed(cli.prompter, cli.prompter.shown, error);
+    const std::string line = reportWholeRun(lang, result, folder, save, folderExisted);
+    report.failed(cli.prompter, 0, line);
+    return stop.exitStatus(kExitFailed);
 }
 
 } // namespace
@@ -232,7 +206,7 @@ int runBackupCommand(const CliOptions& options, const std::string& command, cons
     if (command == "backup" || command == "restore") {
         if (args.size() != 1)
             return usageError(options, cliFormat(lang, "%s takes one folder", command.c_str()));
-        return command == "backup" ? backupAll(options, args[0]) : restoreAll(options, args[0]);
+        return runWhole(options, args[0], command == "backup");
     }
     BackupTarget target = BackupTarget::system();
     size_t fileArg = 1;
@@ -249,5 +223,5 @@ int runBackupCommand(const CliOptions& options, const std::string& command, cons
     BackupSession session(options);
     if (!session.ok())
         return kExitFailed;
-    return session.run(args[0] == "save", target, args[fileArg]) ? kExitOk : kExitFailed;
+    return session.run(args[0] == "save", target, args[fileArg]) ? kExitOk : session.failedStatus();
 }

@@ -71,7 +71,7 @@ struct ImageRun {
         }
         if (!cli.open())
             return false;
-        stop = std::make_unique<SigintStop>(cli.state);
+        stop = std::make_unique<SigintStop>(cli.state, &cli.link->channel());
         return true;
     }
     bool interrupted() const { return stop && stop->requested(); }
@@ -94,7 +94,7 @@ int failed(const ImageRun& run, int shownBefore, const char* what)
         cliSay(lang, "%s", cliText(lang, what));
     else
         run.cli.reportFailedExchange();
-    return kExitFailed;
+    return run.stop ? run.stop->exitStatus(kExitFailed) : kExitFailed;
 }
 
 int getImage(const CliOptions& options, const std::string& which, const fs::path& out)
@@ -120,9 +120,10 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
     OperationContext ctx = run.context();
     const int before = run.cli.prompter.shown;
     if (!fncImgConvert(ctx, number, run.work.tmp())) {
-        failed(run, before, "the image was not downloaded");
-        return report.failed(run.cli.prompter, before,
-                             cliText(lang, run.interrupted() ? "stopped" : "the image was not downloaded"));
+        const int status = failed(run, before, "the image was not downloaded");
+        report.failed(run.cli.prompter, before,
+                      cliText(lang, run.interrupted() ? "stopped" : "the image was not downloaded"));
+        return status;
     }
 
     StderrReporter reporter(out.string());

@@ -1,6 +1,6 @@
 #include "json_report.h"
 
-#include "backup_manifest.h"
+#include "operations/backup_manifest.h"
 #include "stderr_prompter.h"
 
 #include <QJsonDocument>

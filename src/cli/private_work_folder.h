@@ -2,7 +2,8 @@
 // A work folder of one plnctl run, laid out like a program folder: its TMP holds the work
 // files (tmp.bin, tmp.bmp). Two runs at once, or a run beside PLNTOOL, never share a work
 // file. Created under the system's temporary folder ($TMPDIR, else /tmp) with mode 700 and
-// removed with everything in it when the object goes.
+// removed with everything in it when the object goes. Its name carries the run's process id
+// (plnctl-PID-XXXXXX), so the next run removes the folders of runs that were killed outright.
 
 #include <filesystem>
 #include <string>

@@ -1,7 +1,10 @@
 #pragma once
-// Ctrl-C as the Stop button: while an instance lives, SIGINT sets gStopRequest (through a
-// pipe that the event loop watches, so the waits of the link see it within their pass)
-// instead of ending the process. The previous handler comes back on destruction.
+// Ctrl-C, SIGTERM and SIGHUP as the Stop button: while an instance lives, each of them sets
+// gStopRequest (through a pipe that the event loop watches, so the waits of a transfer see it
+// within their pass, and that the command channel looks at while it waits for a reply)
+// instead of ending the process. The transfer sends the stop sequence, the previous file
+// stays, temporary files go, and plnctl exits with 128 + the signal number. The previous
+// handlers come back on destruction.
 
 #include "app/app_state.h"
 
@@ -9,23 +12,35 @@
 
 #include <signal.h>
 
+class CommandChannel;
 class QSocketNotifier;
 
 class SigintStop {
 public:
-    explicit SigintStop(AppState& state);
+    // With a channel, its reply waits end at once on a signal (the command counts as
+    // unanswered, nothing shown).
+    explicit SigintStop(AppState& state, CommandChannel* channel = nullptr);
     ~SigintStop();
     SigintStop(const SigintStop&) = delete;
     SigintStop& operator=(const SigintStop&) = delete;
 
-    // True once Ctrl-C was pressed.
-    bool requested() const { return requested_; }
+    // True once one of the signals arrived (looks at the pipe, so it is true at once).
+    bool requested() const;
+    // The last signal that arrived, 0 for none.
+    int signalNumber() const;
+    // 128 + the signal number (130 for Ctrl-C), or `otherwise` when no signal came.
+    int exitStatus(int otherwise) const;
 
 private:
+    // Takes what the handler wrote; true when a signal has arrived.
+    bool take() const;
+
     AppState& state_;
-    bool requested_ = false;
+    CommandChannel* channel_;
+    mutable int signal_ = 0;
     int pipe_[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> notifier_;
-    struct sigaction previous_ {};
-    bool installed_ = false;
+    static constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction previous_[3] {};
+    bool installed_[3] = {false, false, false};
 };

@@ -37,7 +37,7 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
     CliLink cli(options);
     if (!cli.open() || !cli.connectNow())
         return kExitFailed;
-    SigintStop stop(cli.state);
+    SigintStop stop(cli.state, &cli.link->channel());
     const int lang = options.language;
     ProgressPrinter printer(stderrIsTerminal() && !options.quiet);
     ProgressTransferView view(printer);
@@ -53,7 +53,7 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
             cliSay(lang, "%s is empty: there is nothing to send", file.string().c_str());
         else
             std::fprintf(stderr, "plnctl: %s\n", e.what());
-        return kExitFailed;
+        return stop.exitStatus(kExitFailed);
     }
     printer.finish();
     if (ok)
@@ -61,5 +61,5 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
     // Messages 22 and 23 and failures with a box have been printed already.
     if (cli.prompter.shown == before)
         cliSay(lang, "%s", cliText(lang, reasonFor(control.lastStatus())));
-    return kExitFailed;
+    return stop.exitStatus(kExitFailed);
 }

@@ -1,5 +1,7 @@
 #include "image/file_util.h"
 
+#include "image/leftover_files.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -158,6 +160,34 @@ bool writeAll(int fd, const std::vector<ByteChunk>& chunks, int& errorNumber)
     return true;
 }
 
+fs::path folderOf(const fs::path& file)
+{
+    fs::path folder = file.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// The prefix of the temporary files beside target: "<name>.tmp", followed by the writer's
+// process id, "-" and a stamp.
+std::string temporaryPrefix(const fs::path& target)
+{
+    return target.filename().string() + ".tmp";
+}
+
+// Removes the temporary files that writers killed outright left beside target.
+void removeLeftoversBeside(const fs::path& target)
+{
+    const std::string prefix = temporaryPrefix(target);
+    std::error_code ec;
+    for (fs::directory_iterator it(folderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode) && isLeftoverName(name, prefix))
+            ::unlink(it->path().c_str());
+    }
+}
+
 // Creates a new, not yet existing file beside target; returns its descriptor or -1.
 int createTemporaryBeside(const fs::path& target, fs::path& tempPath, int& errorNumber)
 {
@@ -208,7 +238,7 @@ bool replacedFile(const fs::path& target, fs::path& real, struct stat& kept, int
 
 // Writes the temporary file's bytes (through fill) and renames it over target.
 template <typename Fill>
-bool replaceThroughTemporary(const fs::path& target, std::string& error, Fill fill)
+bool replaceThroughTemporary(const fs::path& target, std::string& error, FlushMode flush, Fill fill)
 {
     fs::path real;
     struct stat kept {};
@@ -235,6 +265,11 @@ bool replaceThroughTemporary(const fs::path& target, std::string& error, Fill fi
             error = describeFileError("Cannot write", target, errno);
         }
     }
+    // On the disk before the rename: a power cut must find the old file or the whole new one.
+    if (ok && flush == FlushMode::Now && ::fsync(fd) != 0) {
+        ok = false;
+        error = describeFileError("Cannot write", target, errno);
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         error = describeFileError("Cannot write", target, errno);
@@ -245,6 +280,11 @@ bool replaceThroughTemporary(const fs::path& target, std::string& error, Fill fi
     }
     if (!ok)
         ::unlink(tempPath.c_str());
+    // The rename itself lasts only once the folder is on the disk.
+    if (ok && flush == FlushMode::Now && !flushToDisk(folderOf(real))) {
+        ok = false;
+        error = describeFileError("Cannot write", target, errno);
+    }
     return ok;
 }
 
@@ -252,7 +292,7 @@ bool replaceThroughTemporary(const fs::path& target, std::string& error, Fill fi
 
 bool writeFileReplacing(const fs::path& target, const std::vector<ByteChunk>& chunks, std::string& error)
 {
-    return replaceThroughTemporary(target, error, [&](int fd, std::string& fillError) {
+    return replaceThroughTemporary(target, error, FlushMode::Now, [&](int fd, std::string& fillError) {
         int errorNumber = 0;
         if (writeAll(fd, chunks, errorNumber))
             return true;
@@ -317,7 +357,7 @@ bool writeFileDirect(const fs::path& target, const std::vector<ByteChunk>& chunk
     return ok;
 }
 
-bool copyFileReplacing(const fs::path& source, const fs::path& target, std::string& error)
+bool copyFileReplacing(const fs::path& source, const fs::path& target, std::string& error, FlushMode flush)
 {
     int errorNumber = 0;
     int in = openDescriptorForReading(source, errorNumber);
@@ -325,7 +365,7 @@ bool copyFileReplacing(const fs::path& source, const fs::path& target, std::stri
         error = describeFileError("Cannot open", source, errorNumber);
         return false;
     }
-    bool ok = replaceThroughTemporary(target, error, [&](int out, std::string& fillError) {
+    bool ok = replaceThroughTemporary(target, error, flush, [&](int out, std::string& fillError) {
         // The kernel copies without a trip through user memory where it can.
         bool kernelCopy = true;
         while (kernelCopy) {
@@ -382,6 +422,7 @@ ReplacingFile::ReplacingFile(const fs::path& target) : target_(target)
         }
         mode_ = info.st_mode & 07777;
     }
+    removeLeftoversBeside(target);
     int errorNumber = 0;
     int fd = createTemporaryBeside(target, temp_, errorNumber);
     if (fd < 0) {
@@ -430,15 +471,32 @@ bool ReplacingFile::commit()
         errorNumber = errno;
     if (errorNumber == 0 && mode_ != 0 && ::fchmod(::fileno(file_), mode_) != 0)
         errorNumber = errno;
+    if (errorNumber == 0 && ::fsync(::fileno(file_)) != 0)
+        errorNumber = errno;
     std::FILE* f = std::exchange(file_, nullptr);
     if (std::fclose(f) != 0 && errorNumber == 0)
         errorNumber = errno;
     if (errorNumber == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0)
+        errorNumber = errno;
+    if (errorNumber == 0 && !flushToDisk(folderOf(target_)))
         errorNumber = errno;
     if (errorNumber != 0) {
         ::unlink(temp_.c_str());
         error_ = describeFileError("Cannot write", target_, errorNumber);
         return false;
     }
+    return true;
+}
+
+bool flushFileSystemOf(const fs::path& path, std::string& error)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0 || ::syncfs(fd) != 0) {
+        error = describeFileError("Cannot flush", path, errno);
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    ::close(fd);
     return true;
 }

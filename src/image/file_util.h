@@ -19,6 +19,11 @@ struct ByteChunk {
 // device node, a socket): the system has no error number of its own for it.
 inline constexpr int kErrNotRegularFile = -1000;
 
+// When a safe write reaches the disk. Now: the file is flushed before its rename and the
+// folder after it, so a power cut finds the old file or the whole new one. Later: the caller
+// flushes once for many files (flushFileSystemOf), as the batch conversion does.
+enum class FlushMode { Now, Later };
+
 // Writes the chunks to a temporary file in the target's folder and renames it over the
 // target only when everything was written, so a failure leaves an existing file untouched.
 // A symlinked target is written through the link (the link stays); the file keeps its
@@ -41,10 +46,16 @@ int openWorkFile(const std::filesystem::path& target, int& errorNumber);
 
 // Copies source (read with the checked reader) over target as writeFileReplacing does.
 bool copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
-                       std::string& error);
+                       std::string& error, FlushMode flush = FlushMode::Now);
+
+// Flushes everything written to the file system that holds path (the one flush of a batch);
+// false (error set) when the system refuses.
+bool flushFileSystemOf(const std::filesystem::path& path, std::string& error);
 
 // A file written piece by piece in place of target: the bytes go to a temporary file in the
-// target's folder, which replaces target only on commit(). Destroyed without a successful
+// target's folder, which replaces target only on commit(), flushed to the disk before and
+// after its rename. Temporary files of this naming that killed writers left beside target
+// are removed when the next one is made. Destroyed without a successful
 // commit, it removes the temporary file and target stays exactly as it was. A symlink under
 // the target name is replaced, not written through; a target that is a FIFO, device or folder
 // is refused (ok() false).

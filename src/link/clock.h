@@ -25,4 +25,6 @@ class Waiter {
 public:
     virtual ~Waiter() = default;
     virtual void waitUntil(int64_t deadlineMs, Pump pump) = 0;
+    // Ends the wait in progress early (from an event handled inside it); nothing otherwise.
+    virtual void wake() {}
 };

@@ -7,6 +7,11 @@
 #include <algorithm>
 #include <cctype>
 
+namespace {
+// How often a reply wait looks whether the user ended it.
+constexpr int64_t kInterruptCheckMs = 100;
+}
+
 CommandChannel::CommandChannel(AppState& state, Messenger& messages, Clock& clock, SerialPort& port,
                                SocketLayer& sockets)
     : state_(state), messages_(messages), clock_(clock), port_(port), sockets_(sockets),
@@ -52,6 +57,8 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
         // The port or socket refused the exchange; the user hears of it as a missing reply.
         reply.clear();
     }
+    if (reply.empty() && interrupted())
+        return {};  // the user ended the wait: that is no missing reply
     if (reply.empty()) {
         messages_.fncShowMessage("Message", kMsgNoReply);
         return {};
@@ -83,9 +90,9 @@ std::string CommandChannel::fncComTransact(const std::string& command)
             return {};
         }
         int64_t left = start + kSerialReplyMs - clock_.nowMs();
-        if (left <= 0)
+        if (left <= 0 || interrupted())
             return {};
-        port_.waitForInput(int(left));
+        port_.waitForInput(int(std::min<int64_t>(left, kInterruptCheckMs)));
     }
 }
 
@@ -115,9 +122,9 @@ std::string CommandChannel::fncLanTransact(const std::string& command)
         socket.connectToRemote();
         int64_t limit = start + kLanReconnectMs;
         while (socket.state() != kSockConnected) {
-            if (clock_.nowMs() >= limit)
+            if (clock_.nowMs() >= limit || interrupted())
                 return {};
-            waiter.waitUntil(limit, Pump::NonInput);
+            waiter.waitUntil(std::min(limit, clock_.nowMs() + kInterruptCheckMs), Pump::NonInput);
         }
     }
     sockets_.fncSockSendText(line);
@@ -132,7 +139,7 @@ std::string CommandChannel::fncLanTransact(const std::string& command)
             telnet_.reset();
             return *reply;
         }
-        if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected)
+        if (clock_.nowMs() >= start + kLanReplyMs || socket.state() != kSockConnected || interrupted())
             return {};
     }
 }

@@ -34,6 +34,10 @@ public:
     // Which device a port number stands for; fncComDeviceName unless replaced (plnctl --device).
     void setDeviceResolver(std::function<std::string(int)> resolver) { resolver_ = std::move(resolver); }
 
+    // Asked while a reply is awaited (at least every 100 ms): true ends the wait at once, the
+    // command unanswered and nothing shown (plnctl's Ctrl-C, SIGTERM, SIGHUP).
+    void setInterruptCheck(std::function<bool()> check) { interrupted_ = std::move(check); }
+
     // Sends the command on the current link and returns the reply line: "" after no link,
     // no reply or a failure, "ER" for an error reply, each already reported to the user.
     std::string fncSendCommand(const std::string& command);
@@ -70,4 +74,7 @@ private:
     std::function<std::string(int)> resolver_;
     LinkNotifier notifier_;
     TelnetTextFilter telnet_;
+    std::function<bool()> interrupted_;
+
+    bool interrupted() const { return interrupted_ && interrupted_(); }
 };

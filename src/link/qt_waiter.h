@@ -16,7 +16,7 @@ public:
 
 public slots:
     // Ends the wait in progress: something the waiting code looks at may have changed.
-    void wake();
+    void wake() override;
 
 protected:
     // While a wait runs every window event, any event it handles (the Stop click, Ctrl-C's

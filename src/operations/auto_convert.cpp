@@ -64,7 +64,8 @@ RunEnd convertAll(AutoConvertContext& ctx, const std::string& progressWord)
         std::string& name = state.gFileNames[i];
         name = batchOutputName(name.empty() ? fs::path(state.gFilePaths[i]).filename().string() : name);
         std::string error;
-        if (!copyFileReplacing(tmpBmp, fs::path(state.gSaveFolder) / name, error)) {
+        const FlushMode flush = ctx.flush == BatchFlush::EachFile ? FlushMode::Now : FlushMode::Later;
+        if (!copyFileReplacing(tmpBmp, fs::path(state.gSaveFolder) / name, error, flush)) {
             ctx.messages.showErrorBox(error);
             return RunEnd::Failed;
         }
@@ -91,6 +92,14 @@ bool fncHkrAutoConvert(AutoConvertContext& ctx)
     RunEnd end = RunEnd::Failed;
     try {
         end = convertAll(ctx, progressWord);
+        // What was written, also before a stop or a failure, is on the disk before the user
+        // hears that the run ended.
+        std::string error;
+        if (ctx.flush == BatchFlush::AtTheEnd && !state.gSaveFolder.empty()
+            && !flushFileSystemOf(state.gSaveFolder, error) && end != RunEnd::Failed) {
+            ctx.messages.showErrorBox(error);  // once: a failed run has told its own failure
+            end = RunEnd::Failed;
+        }
     } catch (const std::exception& e) {
         // A failure no lower layer has reported (no memory, a path the system refuses).
         ctx.messages.showErrorBox(e.what());

@@ -12,6 +12,10 @@
 
 #include <string>
 
+// When the converted pictures reach the disk. A flush per file costs more than the conversion
+// itself, so the run flushes once when it ends; the others are there to measure that.
+enum class BatchFlush { AtTheEnd, EachFile, Never };
+
 struct AutoConvertContext {
     AppState& state;
     Messenger& messages;
@@ -20,6 +24,7 @@ struct AutoConvertContext {
     Clock& clock;
     Waiter& waiter;              // lets the pending window events run once per file
     std::string mainCaption;     // title of the "file missing" box
+    BatchFlush flush = BatchFlush::AtTheEnd;
 };
 
 // True when every file was converted (Message 1 shown) or the user stopped the run (no

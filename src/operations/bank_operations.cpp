@@ -215,3 +215,19 @@ bool loadBackup(OperationContext& ctx, const BackupTarget& target)
         return fncSystemLoad(ctx);
     return fucBankLoad(ctx, target.kind == BackupTarget::Kind::Bank ? 0 : 1, target.number);
 }
+
+bool loadBackupBytes(OperationContext& ctx, const BackupTarget& target, std::span<const uint8_t> bytes,
+                     const std::string& name)
+{
+    return runOperation(ctx, OperationFrameKind::Load, [&](OperationFrame& frame) {
+        // Refused before the command, like an empty file: the controller would wait.
+        if (bytes.empty())
+            throw LinkError(kErrEmptyFile, "The file " + name + " is empty.");
+        frame.openWindow();
+        frame.step(kStepCommand);
+        if (ctx.link.fncSendCommand(target.loadCommand()) != "READY")
+            return false;
+        frame.step(kStepSending);
+        return TransferControl(ctx.link, ctx.view).fncSendBytes(bytes, name);
+    });
+}

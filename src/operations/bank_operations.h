@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 
 // What a save or load works on: a bank (mode 0) or bank group (any other mode) n, or the system
@@ -47,3 +48,8 @@ bool fncSystemLoad(OperationContext& ctx);
 // The save or load of any target, each by its own function above (plnctl's backup of all data).
 bool saveBackup(OperationContext& ctx, const BackupTarget& target);
 bool loadBackup(OperationContext& ctx, const BackupTarget& target);
+
+// Loads bytes read and checked beforehand (a whole-controller restore) into the target, in
+// the same frame as a load from a file. `name` is the file they came from, for messages.
+bool loadBackupBytes(OperationContext& ctx, const BackupTarget& target, std::span<const uint8_t> bytes,
+                     const std::string& name);

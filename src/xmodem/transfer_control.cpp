@@ -246,15 +246,22 @@ bool TransferControl::fncSendFile(const std::filesystem::path& path)
         d.status = kXmErrFileWrite;
         return false;
     }
-    if (bytes->empty())
-        throw LinkError(kErrEmptyFile, "The file " + path.string() + " is empty.");
+    return fncSendBytes(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), path.string());
+}
+
+bool TransferControl::fncSendBytes(std::span<const uint8_t> bytes, const std::string& name)
+{
+    Impl& d = *impl_;
+    d.status = kXmNoStatus;  // stays so when a LinkError passes through
+    if (bytes.empty())
+        throw LinkError(kErrEmptyFile, "The file " + name + " is empty.");
     {
         BinaryPortScope port(*this, d.serial());
-        d.view.setProgressMaximum(int64_t(bytes->size()));
+        d.view.setProgressMaximum(int64_t(bytes.size()));
         d.view.setProgressValue(0);
         auto link = d.transport();
         try {
-            d.status = fncXmSend(*link, std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), &d.view);
+            d.status = fncXmSend(*link, bytes, &d.view);
         } catch (const LinkError&) {
             if (d.lan())
                 d.endAbandonedTransfer();

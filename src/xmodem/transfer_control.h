@@ -9,7 +9,10 @@
 #include "xm_protocol.h"  // the transfer status values kXmComplete ... kXmCancelled
 
 #include <filesystem>
+#include <cstdint>
 #include <memory>
+#include <span>
+#include <string>
 
 // Failure raised (as LinkError) when the file to send is empty, before the link is touched.
 inline constexpr long kErrEmptyFile = 380;
@@ -28,6 +31,9 @@ public:
     // Sends the existing file path. Throws LinkError kErrEmptyFile for an empty file before
     // anything is sent. True on success.
     bool fncSendFile(const std::filesystem::path& path);
+    // Sends bytes already read (and checked) by the caller, as fncSendFile sends a file's:
+    // what was checked is what goes out. `name` is the file they came from, for messages.
+    bool fncSendBytes(std::span<const uint8_t> bytes, const std::string& name);
 
     // Status of the last transfer (kXmComplete, kXmStopped, ...; kXmNoStatus after a LinkError).
     int lastStatus() const;

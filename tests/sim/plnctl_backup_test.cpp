@@ -9,6 +9,10 @@
 #include <fcntl.h>
 #include <sstream>
 #include <thread>
+#include <map>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -139,6 +143,13 @@ TEST_F(PlnctlBackup, RestoreRefusesAManifestThatDoesNotMatchBeforeSendingAnythin
              writeManifest(d, manifest + std::string(64, '0') + " 0 ../../etc/passwd\n");
          }},
         {"no manifest", [&](const fs::path& d) { fs::remove(d / "MANIFEST.txt"); }},
+        {"a shorter file", [&](const fs::path& d) { fs::resize_file(d / "SYSTEM/SYSTEM.SYS", 128); }},
+        {"an empty file listed as empty", [&](const fs::path& d) {
+             std::ofstream(d / "BANK/BANK05.BNK", std::ios::trunc);
+             writeManifest(d, manifest.substr(0, line5) +
+                                  "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855 0 BANK/BANK05.BNK" +
+                                  manifest.substr(manifest.find('\n', bank5)));
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -159,31 +170,233 @@ TEST_F(PlnctlBackup, RestoreRefusesAManifestThatDoesNotMatchBeforeSendingAnythin
     }
 }
 
-TEST_F(PlnctlBackup, CtrlCStopsTheTransferAndKeepsThePreviousFile)
+// Every entry below root with its contents ("/" for a folder).
+std::map<std::string, std::string> snapshot(const fs::path& root)
+{
+    std::map<std::string, std::string> all;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        all[e.path().lexically_relative(root).string()] = e.is_directory() ? "/" : readFile(e.path());
+    return all;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// plnctl started in the background (stderr into a file), to be signalled.
+class Background {
+public:
+    Background(const fs::path& programFolder, const std::vector<std::string>& args, const fs::path& errFile)
+    {
+        pid_ = fork();
+        if (pid_ == 0) {
+            int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(err, 2);
+            std::vector<std::string> all = {PLNCTL_PATH, "--program-folder", programFolder.string()};
+            all.insert(all.end(), args.begin(), args.end());
+            std::vector<char*> argv;
+            for (auto& a : all)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(PLNCTL_PATH, argv.data());
+            _exit(127);
+        }
+    }
+    ~Background()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    void signal(int number) { ::kill(pid_, number); }
+    // The exit status, 128 + n when killed by signal n, -1 when it did not end within the bound.
+    int wait(std::chrono::milliseconds bound)
+    {
+        const auto end = std::chrono::steady_clock::now() + bound;
+        int status = 0;
+        while (waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > end)
+                return -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// Waits until a file exists below a folder beside `near` whose name starts with prefix.
+bool waitForFileBeside(const fs::path& near, const std::string& prefix, const std::string& file)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < end) {
+        for (const auto& e : fs::directory_iterator(near.parent_path()))
+            if (e.path().filename().string().rfind(prefix, 0) == 0 && fs::exists(e.path() / file))
+                return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+class PlnctlWholeBackup : public PlnctlBackup {
+protected:
+    PlnctlWholeBackup()
+    {
+        fs::create_directories(backups);
+        // A complete backup to lose.
+        SimProcess sim({"--tcp", "0"});
+        ChildResult r = run({"--host", host(sim), "backup", dir.string()});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        before = snapshot(dir);
+    }
+    // A backup against a controller that stalls after 25 blocks of a transfer (banks 0 to 4
+    // are 24 blocks long and arrive whole), signalled once bank 4 is in the new backup.
+    int interruptedBackup(SimProcess& sim, int signalNumber)
+    {
+        Background plnctl(folder.path(), {"--host", host(sim), "backup", dir.string()}, folder / "err.txt");
+        EXPECT_TRUE(waitForFileBeside(dir, ".DIR.plntool-new-", "BANK/BANK04.BNK"));
+        if (signalNumber)
+            plnctl.signal(signalNumber);
+        return plnctl.wait(std::chrono::seconds(20));
+    }
+    fs::path backups = folder / "backups";
+    fs::path dir = backups / "DIR";
+    std::map<std::string, std::string> before;
+};
+
+TEST_F(PlnctlWholeBackup, AStopASignalOrAFailureMidwayKeepsThePreviousBackupByteForByte)
+{
+    ASSERT_EQ(before.size(), 3u + 65u + 1u);
+    struct Case {
+        int signal;
+        int status;
+    };
+    // 0: no signal, the stalled transfer fails on its own (Message 22).
+    for (Case c : {Case{SIGINT, 130}, Case{SIGTERM, 143}, Case{SIGHUP, 129}, Case{0, 1}}) {
+        SCOPED_TRACE(c.signal);
+        SimProcess sim({"--tcp", "0", "--stall-after", "25"});
+        EXPECT_EQ(interruptedBackup(sim, c.signal), c.status);
+        EXPECT_NE(readFile(folder / "err.txt").find("the previous backup in " + dir.string() + " is unchanged"),
+                  std::string::npos)
+            << readFile(folder / "err.txt");
+        EXPECT_EQ(snapshot(dir), before);
+        EXPECT_EQ(namesIn(backups), std::vector<std::string>{"DIR"});
+        EXPECT_EQ(run({"--host", host(sim), "bank", "select", "1"}).exitCode, 0);
+    }
+}
+
+TEST_F(PlnctlWholeBackup, AfterAKillTheBackupStillRestoresAndTheNextRunClearsWhatWasLeft)
+{
+    {
+        SimProcess sim({"--tcp", "0", "--stall-after", "25"});
+        EXPECT_EQ(interruptedBackup(sim, SIGKILL), 128 + SIGKILL);
+    }
+    EXPECT_EQ(snapshot(dir), before);
+    EXPECT_EQ(namesIn(backups).size(), 2u);  // the killed run's new backup beside DIR
+    SimProcess sim({"--tcp", "0"});
+    ChildResult r = run({"--host", host(sim), "restore", dir.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(namesIn(backups), std::vector<std::string>{"DIR"});
+    // A backup over it replaces it whole.
+    r = run({"--host", host(sim), "backup", dir.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(snapshot(dir), before);
+    EXPECT_EQ(namesIn(backups), std::vector<std::string>{"DIR"});
+}
+
+TEST_F(PlnctlBackup, SignalsStopTheTransferKeepThePreviousFileAndSetTheExitStatus)
 {
     SimProcess sim({"--tcp", "0", "--stall-after", "3"});
     folder.write("keep.bnk", "previous");
-    pid_t pid = fork();
-    if (pid == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
-        execl(PLNCTL_PATH, PLNCTL_PATH, "--program-folder", folder.path().c_str(), "--host", host(sim).c_str(), "bank",
-              "save", "5", (folder / "keep.bnk").c_str(), nullptr);
-        _exit(127);
+    for (auto [number, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+        SCOPED_TRACE(number);
+        Background plnctl(folder.path(), {"--host", host(sim), "bank", "save", "5", (folder / "keep.bnk").string()},
+                          folder / "err.txt");
+        // The stall holds the transfer in its wait for the next block; the socket time-out
+        // would end it after a second.
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        plnctl.signal(number);
+        EXPECT_EQ(plnctl.wait(std::chrono::seconds(10)), status);
+        EXPECT_EQ(folder.read("keep.bnk"), "previous");
+        size_t files = 0;
+        for (const auto& e : fs::directory_iterator(folder.path()))
+            files += e.path().filename().string().find("keep") != std::string::npos;
+        EXPECT_EQ(files, 1u);
+        EXPECT_EQ(run({"--host", host(sim), "bank", "select", "1"}).exitCode, 0);
     }
-    // The stall holds the transfer in its wait for the next block; the socket time-out would
-    // end it after a second.
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    kill(pid, SIGINT);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(folder.read("keep.bnk"), "previous");
-    size_t files = 0;
-    for (const auto& e : fs::directory_iterator(folder.path()))
-        files += e.path().filename().string().find("keep") != std::string::npos;
-    EXPECT_EQ(files, 1u);
+}
+
+TEST_F(PlnctlBackup, CtrlCWhileWaitingForAReplyEndsAtOnce)
+{
+    const std::string com = (folder / "com1").string();
+    for (bool lan : {false, true}) {
+        SCOPED_TRACE(lan ? "LAN" : "serial");
+        SimProcess sim(lan ? std::vector<std::string>{"--tcp", "0", "--reply-delay", "4000"}
+                           : std::vector<std::string>{"--pty", com, "--reply-delay", "4000"});
+        std::vector<std::string> link = lan ? std::vector<std::string>{"--host", host(sim)}
+                                            : std::vector<std::string>{"--device", com};
+        link.insert(link.end(), {"bank", "save", "5", (folder / "b.bnk").string()});
+        Background plnctl(folder.path(), link, folder / "err.txt");
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        const auto start = std::chrono::steady_clock::now();
+        plnctl.signal(SIGINT);
+        EXPECT_EQ(plnctl.wait(std::chrono::seconds(10)), 130);
+        // Well below the reply's 4 s, with room for a loaded machine.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+        EXPECT_EQ(readFile(folder / "err.txt"), "plnctl: stopped; " + (folder / "b.bnk").string() + " was not made\n");
+        EXPECT_FALSE(fs::exists(folder / "b.bnk"));
+    }
+}
+
+TEST_F(PlnctlBackup, ARunClearsTheWorkFoldersOfRunsThatWereKilled)
+{
+    pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    const fs::path tmpdir = folder / "tmpdir";
+    const std::string killed = "plnctl-" + std::to_string(gone) + "-abcdef";
+    const std::string running = "plnctl-" + std::to_string(getppid()) + "-abcdef";
+    fs::create_directories(tmpdir / killed / "TMP");
+    fs::create_directories(tmpdir / running / "TMP");
+    std::ofstream(tmpdir / killed / "TMP" / "tmp.bin") << "left";
+    SimProcess sim({"--tcp", "0"});
+    ChildResult r = run({"--host", host(sim), "image", "get", "1", (folder / "one.BYR").string()},
+                        {"TMPDIR=" + tmpdir.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(namesIn(tmpdir), std::vector<std::string>{running});
+}
+
+TEST_F(PlnctlBackup, AFullDiskMidwayKeepsThePreviousBackup)
+{
+    // A file system of 100 pages: room for one backup (a page per file) but not for two.
+    const fs::path small = folder / "small";
+    fs::create_directories(small);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=400k") != 0)
+        GTEST_SKIP() << "no small file system can be mounted here: " << std::strerror(errno);
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{small};
+    const fs::path dir = small / "DIR";
+    SimProcess sim({"--tcp", "0"});
+    ChildResult r = run({"--host", host(sim), "backup", dir.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto before = snapshot(dir);
+    r = run({"--host", host(sim), "backup", dir.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the previous backup in " + dir.string() + " is unchanged"), std::string::npos) << r.err;
+    EXPECT_EQ(snapshot(dir), before);
+    EXPECT_EQ(namesIn(small), std::vector<std::string>{"DIR"});
     EXPECT_EQ(run({"--host", host(sim), "bank", "select", "1"}).exitCode, 0);
 }
 

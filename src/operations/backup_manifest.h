@@ -26,7 +26,15 @@ std::optional<ManifestEntry> describeFile(const std::filesystem::path& folder, c
 // Writes the manifest through the safe writer; false (error set) on failure.
 bool writeManifest(const std::filesystem::path& folder, const std::vector<ManifestEntry>& entries, std::string& error);
 
-// Reads and checks the manifest against the files: every name of `expected` listed exactly
-// once, nothing else, and every file present with its size and hash. False (error set) at the
-// first mismatch.
-bool verifyManifest(const std::filesystem::path& folder, const std::vector<std::string>& expected, std::string& error);
+// A restore's largest file, the same bound as any file sent, and all of them together.
+inline constexpr uint64_t kBackupFileLimit = uint64_t(64) << 20;
+inline constexpr uint64_t kBackupTotalLimit = uint64_t(256) << 20;
+
+// Reads and checks a backup before anything of it is sent: the manifest lists every name of
+// `expected` exactly once and nothing else; every file has the listed size (looked at before
+// anything is read or hashed) and is not empty; then each file is read once, within the
+// bounds, and its SHA-256 compared. Returns the bytes in the order of `expected`, or nullopt
+// (error set) at the first mismatch. What is sent is exactly what was checked.
+std::optional<std::vector<std::string>> readVerifiedBackup(const std::filesystem::path& folder,
+                                                           const std::vector<std::string>& expected,
+                                                           std::string& error);

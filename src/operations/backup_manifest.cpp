@@ -10,6 +10,8 @@
 #include <map>
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -60,27 +62,24 @@ bool writeManifest(const fs::path& folder, const std::vector<ManifestEntry>& ent
                               {{reinterpret_cast<const uint8_t*>(text.data()), text.size()}}, error);
 }
 
-bool verifyManifest(const fs::path& folder, const std::vector<std::string>& expected, std::string& error)
+std::optional<std::vector<std::string>> readVerifiedBackup(const fs::path& folder,
+                                                           const std::vector<std::string>& expected,
+                                                           std::string& error)
 {
     const fs::path path = folder / kManifestName;
+    std::string text;
     int errorNumber = 0;
-    FilePtr f = openForReading(path, errorNumber);
-    if (!f) {
-        error = describeFileError("no manifest", path, errorNumber);
-        return false;
-    }
-    std::string text(size_t(kManifestLimit) + 1, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), f.get()));
-    if (long(text.size()) > kManifestLimit) {
-        error = path.string() + " is too long for a manifest";
-        return false;
+    if (!readWholeFile(path, text, std::size_t(kManifestLimit), errorNumber)) {
+        error = errorNumber == EFBIG ? path.string() + " is too long for a manifest"
+                                     : describeFileError("no manifest", path, errorNumber);
+        return std::nullopt;
     }
 
     std::istringstream lines(text);
     std::string line;
     if (!std::getline(lines, line) || line != kHeader) {
         error = path.string() + " is not a plnctl backup manifest";
-        return false;
+        return std::nullopt;
     }
     std::map<std::string, ManifestEntry> listed;
     int number = 1;
@@ -88,7 +87,7 @@ bool verifyManifest(const fs::path& folder, const std::vector<std::string>& expe
         ++number;
         const auto bad = [&](const std::string& why) {
             error = path.string() + " line " + std::to_string(number) + ": " + why;
-            return false;
+            return std::nullopt;
         };
         const size_t a = line.find(' ');
         const size_t b = a == std::string::npos ? a : line.find(' ', a + 1);
@@ -106,19 +105,60 @@ bool verifyManifest(const fs::path& folder, const std::vector<std::string>& expe
         if (!listed.emplace(e.name, e).second)
             return bad(e.name + " listed twice");
     }
+    // Sizes first: a file of the wrong size is refused before a single byte is hashed.
+    uint64_t total = 0;
     for (const auto& name : expected) {
         auto it = listed.find(name);
         if (it == listed.end()) {
             error = path.string() + " does not list " + name;
-            return false;
+            return std::nullopt;
         }
-        auto actual = describeFile(folder, name, error);
-        if (!actual)
-            return false;
-        if (actual->size != it->second.size || actual->sha256 != it->second.sha256) {
-            error = name + " does not match the manifest (size or SHA-256 differs)";
-            return false;
+        const fs::path file = folder / fs::path(name);
+        struct stat info {};
+        if (::stat(file.c_str(), &info) != 0) {
+            error = describeFileError("cannot read", file, errno);
+            return std::nullopt;
         }
+        if (!S_ISREG(info.st_mode)) {
+            error = describeFileError("cannot read", file, S_ISDIR(info.st_mode) ? EISDIR : kErrNotRegularFile);
+            return std::nullopt;
+        }
+        if (uint64_t(info.st_size) != it->second.size) {
+            error = name + " does not match the manifest (" + std::to_string(info.st_size) + " bytes, listed "
+                    + std::to_string(it->second.size) + ")";
+            return std::nullopt;
+        }
+        if (it->second.size == 0) {
+            error = name + " is empty: the controller sends no empty data";
+            return std::nullopt;
+        }
+        if (it->second.size > kBackupFileLimit) {
+            error = name + " is too large to send";
+            return std::nullopt;
+        }
+        total += it->second.size;
     }
-    return true;
+    if (total > kBackupTotalLimit) {
+        error = folder.string() + " holds more than a controller's backup";
+        return std::nullopt;
+    }
+    std::vector<std::string> contents;
+    for (const auto& name : expected) {
+        const ManifestEntry& e = listed.at(name);
+        const fs::path file = folder / fs::path(name);
+        std::string bytes;
+        if (!readWholeFile(file, bytes, std::size_t(e.size), errorNumber)) {
+            error = errorNumber == EFBIG ? name + " does not match the manifest (it grew)"
+                                         : describeFileError("cannot read", file, errorNumber);
+            return std::nullopt;
+        }
+        const QByteArray hash =
+            QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())), QCryptographicHash::Sha256);
+        if (bytes.size() != e.size || hash.toHex().toStdString() != e.sha256) {
+            error = name + " does not match the manifest (size or SHA-256 differs)";
+            return std::nullopt;
+        }
+        contents.push_back(std::move(bytes));
+    }
+    return contents;
 }
