@@ -78,7 +78,8 @@ struct Converter {
             return false; // already reported
         }
         std::string error;
-        if (!copyFileReplacing(tmpFolder / "tmp.bmp", output, error)) {
+        // A batch reaches the disk with one flush at its end (runConvertCommand).
+        if (!copyFileReplacing(tmpFolder / "tmp.bmp", output, error, FlushMode::Later)) {
             reporter.print(error);
             return false;
         }
@@ -176,6 +177,13 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
             converter.reporter.print(e.what());
         }
         allConverted = converted && allConverted;
+    }
+    const fs::path written = convertOptions.directory.empty() ? fs::path(convertOptions.output).parent_path()
+                                                              : fs::path(convertOptions.directory);
+    std::string error;
+    if (!flushFileSystemOf(written.empty() ? fs::path(".") : written, error)) {
+        std::fprintf(stderr, "plnctl: %s\n", error.c_str());
+        return kExitFailed;
     }
     return allConverted ? kExitOk : kExitFailed;
 }

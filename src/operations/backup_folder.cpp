@@ -163,6 +163,9 @@ void removeBackupLeftovers(const fs::path& folder)
 
 StagedBackupFolder::StagedBackupFolder(const fs::path& folder, Switch how) : folder_(folder), how_(how)
 {
+    // A backup into a path whose folders do not exist yet makes them, as it always did.
+    std::error_code ec;
+    fs::create_directories(parentOf(folder_), ec);
     std::string pattern = (parentOf(folder_) / (prefixFor(folder_, "new") + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (!::mkdtemp(pattern.data())) {
         error_ = "cannot make a folder beside " + folder_.string() + " for the new backup: " + reasonOf(errno);

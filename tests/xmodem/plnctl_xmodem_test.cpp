@@ -189,7 +189,7 @@ TEST_F(PlnctlXmodem, CtrlCStopsWithTenCanAndKeepsThePreviousFile)
     close(err[0]);
 
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
     EXPECT_EQ(text, "plnctl: stopped\n");
     EXPECT_GE(seconds, 0.95);  // the one-second pause of the stop sequence
     EXPECT_LT(seconds, 3.0);
