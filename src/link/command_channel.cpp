@@ -176,7 +176,8 @@ int CommandChannel::fncOpenComPort(bool binary)
     std::string lower = reason;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     if (lower.find("permission") != std::string::npos)
-        reason += " (the user must be in the dialout group)";
+        reason += state_.gLanguage == 0 ? "（このユーザーを dialout グループに加える必要があります）"
+                                        : " (the user must be in the dialout group)";
     log("COM" + std::to_string(state_.gComPort) + (device.empty() ? "" : " " + device) + ": " + reason);
     return 1;
 }

@@ -111,6 +111,15 @@ TEST_F(LinkFixture, OpenAndCloseLogTheirLines)
     EXPECT_TRUE(prompter.shown.empty());
 }
 
+TEST_F(LinkFixture, TheDialoutHintSpeaksJapaneseInJapanese)
+{
+    state.gLanguage = 0;
+    port->refuseWith = "Permission denied";
+    EXPECT_EQ(link->channel().fncOpenComPort(), 1);
+    EXPECT_EQ(mainLog.lines.back(),
+              "COM1 /dev/fake1: Permission denied（このユーザーを dialout グループに加える必要があります）");
+}
+
 class LanChannel : public LinkFixture {
 protected:
     LanChannel()

@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sstream>
 #include <thread>
 #include <map>
 #include <cstring>
@@ -77,6 +78,20 @@ TEST_F(PlnctlBackup, BackupThenRestoreIntoAFreshControllerGivesTheSameSaves)
         ASSERT_EQ(run({"--device", com1, "system", "load", (folder / "mine.sys").string()}).exitCode, 0);
         ChildResult r = run({"--device", com1, "backup", first.string()});
         ASSERT_EQ(r.exitCode, 0) << r.err;
+        // Through a pipe: one line per file, then the summary.
+        std::istringstream err(r.err);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(err, line);)
+            lines.push_back(line);
+        ASSERT_EQ(lines.size(), 66u) << r.err;
+        EXPECT_EQ(lines[3], "4/65 BANK/BANK03.BNK  384 bytes");
+        EXPECT_EQ(lines[39].rfind("40/65 BANKGRP/BG07.BNG  ", 0), 0u) << lines[39];
+        EXPECT_EQ(lines[64].rfind("65/65 SYSTEM/SYSTEM.SYS  128 bytes", 0), 0u) << lines[64];
+        EXPECT_EQ(lines[65].rfind("65 files, ", 0), 0u) << lines[65];
+        // -q: nothing.
+        r = run({"--device", com1, "backup", "-q", (folder / "quiet").string()});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
     }
     EXPECT_EQ(readFile(first / "BANK/BANK03.BNK"), std::string(300, 'b') + std::string(84, '\xff'));
     EXPECT_EQ(readFile(first / "SYSTEM/SYSTEM.SYS"), std::string(128, 's'));
