@@ -75,6 +75,14 @@ int64_t SocketLayer::pollStepMs(int divisor)
     return std::max<int64_t>(1, int64_t(std::nearbyint(double(sockTimeout()) / divisor)));
 }
 
+int64_t SocketLayer::pollsWaitMs(int64_t step) const
+{
+    // 800 polls of one counter tick are 0.8 s here, far less than a controller may need
+    // before its first packet or an ACK; the polls last longer with a coarser counter, up to
+    // the block's 10000 ms cap, and so they wait that long.
+    return std::max<int64_t>(kSockPolls * step, kSockBlockLimitMs);
+}
+
 void SocketLayer::raiseTimeout()
 {
     throw LinkError(kErrSockTimeout,
@@ -120,7 +128,7 @@ std::optional<int> SocketLayer::fncSockReceiveByte()
     if (socket_.state() != kSockConnected)
         return std::nullopt;
     yield();
-    int64_t deadline = clock_.nowMs() + kSockPolls * step;
+    int64_t deadline = clock_.nowMs() + pollsWaitMs(step);
     for (;;) {
         if (socket_.bytesAvailable() > 0)
             return socket_.readByte();
@@ -161,7 +169,7 @@ std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
     }
 
     yield();
-    int64_t pollsEnd = clock_.nowMs() + kSockPolls * step;
+    int64_t pollsEnd = clock_.nowMs() + pollsWaitMs(step);
     while (socket_.bytesAvailable() == 0) {
         if (state_.gStopRequest)
             return endWith(kSockStopped);

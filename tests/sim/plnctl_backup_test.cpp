@@ -156,8 +156,8 @@ TEST_F(PlnctlBackup, CtrlCStopsTheTransferAndKeepsThePreviousFile)
               "save", "5", (folder / "keep.bnk").c_str(), nullptr);
         _exit(127);
     }
-    // The stall holds the transfer in its wait for the next block; the socket time-out would
-    // end it after a second.
+    // The stall holds the transfer in its wait for the next block; the block's time limit
+    // would end it after ten seconds.
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     kill(pid, SIGINT);
     int status = 0;
