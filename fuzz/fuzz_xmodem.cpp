@@ -14,6 +14,7 @@
 #include "link/socket_layer.h"
 #include "xmodem/serial_transport.h"
 #include "xmodem/socket_transport.h"
+#include "xmodem/xm_limits.h"
 #include "xmodem/xm_protocol.h"
 #include "xmodem/xm_receiver.h"
 #include "xmodem/xm_sender.h"

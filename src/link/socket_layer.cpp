@@ -6,6 +6,19 @@
 #include <cmath>
 #include <stdexcept>
 
+namespace {
+
+// How long the 800 polls of the byte and block receive wait for a first byte. 800 polls of
+// one counter tick are 0.8 s here, far less than a controller may need before its first
+// packet or an ACK; the polls last longer with a coarser counter, up to the block's 10000 ms
+// cap, and so they wait that long. A silent link thus ends a block receive with 4098.
+int64_t pollsWaitMs(int64_t step)
+{
+    return std::max<int64_t>(kSockPolls * step, kSockBlockLimitMs);
+}
+
+} // namespace
+
 std::string sockStateText(int state)
 {
     static const char* const names[] = {
@@ -73,14 +86,6 @@ int64_t SocketLayer::pollStepMs(int divisor)
     // Rounded half to even like every fraction here, and at least one counter tick: a poll
     // of 0 ms would let 800 polls pass without the clock moving.
     return std::max<int64_t>(1, int64_t(std::nearbyint(double(sockTimeout()) / divisor)));
-}
-
-int64_t SocketLayer::pollsWaitMs(int64_t step) const
-{
-    // 800 polls of one counter tick are 0.8 s here, far less than a controller may need
-    // before its first packet or an ACK; the polls last longer with a coarser counter, up to
-    // the block's 10000 ms cap, and so they wait that long.
-    return std::max<int64_t>(kSockPolls * step, kSockBlockLimitMs);
 }
 
 void SocketLayer::raiseTimeout()

@@ -58,11 +58,11 @@ public:
     // everything pending (possibly empty); "" when the socket is not connected.
     std::string fncSockReceiveText(Pump pump = Pump::All);
     // One byte 0..255, or 4096 on a stop request, or nullopt when the socket is not connected.
-    // Throws LinkError 40006 after the polls (10000 ms at least) passed without data.
+    // Throws LinkError 40006 after 800 polls without data.
     std::optional<int> fncSockReceiveByte();
     // last + 1 unescaped bytes; element 0 is 4096 on a stop request, 4098 after 10000 ms.
     // Not connected: reconnects and returns nullopt once connected (or 4096/4098).
-    // The polls wait as long as the 10000 ms limit, so a silent link ends with 4098.
+    // Throws LinkError 40006 after 800 polls without data.
     std::optional<SockBlock> fncSockReceiveBlock(long last);
 
     // Closes the socket and tells both status boxes; enables both connect buttons.
@@ -72,8 +72,6 @@ private:
     int32_t sockTimeout();
     // One poll step of the receive loops: gSockTimeout / divisor milliseconds.
     int64_t pollStepMs(int divisor);
-    // How long the 800 polls of the byte and block receive wait for a first byte.
-    int64_t pollsWaitMs(int64_t step) const;
     [[noreturn]] void raiseTimeout();
 
     AppState& state_;

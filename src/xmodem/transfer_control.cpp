@@ -2,6 +2,7 @@
 
 #include "serial_transport.h"
 #include "socket_transport.h"
+#include "xm_limits.h"
 #include "xm_receiver.h"
 #include "xm_sender.h"
 

@@ -1,5 +1,6 @@
 #include "xm_sender.h"
 
+#include "xm_limits.h"
 #include "xm_protocol.h"
 
 #include <algorithm>

@@ -3,6 +3,8 @@
 // time-out with the stop sequence. All on the fake clock.
 #include "xmodem_fixture.h"
 
+#include "xmodem/xm_limits.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>

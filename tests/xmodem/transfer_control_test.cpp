@@ -3,6 +3,7 @@
 #include "xmodem_fixture.h"
 
 #include "xmodem/transfer_control.h"
+#include "xmodem/xm_limits.h"
 
 #include <gtest/gtest.h>
 
