@@ -367,8 +367,9 @@ int main(int argc, char** argv)
         Relay relay(nearPair.master, farPair.master, baud);
         FarEnd far(farPair.slave);
         const double ceiling = double(blocks * 134 + 2) * 10.0 / baud;
+        // As a share of the line: the file's own bytes over the ceiling's byte times.
         std::printf("\n%d baud: ceiling %.3f s (%.2f %% of the line)\n", baud, ceiling,
-                    100.0 * 128.0 * double(blocks) / double(blocks * 134 + 2));
+                    100.0 * double(size) / double(blocks * 134 + 2));
         std::vector<Result> results;
         auto report = [&](const Result& r) {
             if (r.seconds < 0)
