@@ -2,6 +2,7 @@
 
 #include "serial_transport.h"
 #include "socket_transport.h"
+#include "xm_limits.h"
 #include "xm_receiver.h"
 #include "xm_sender.h"
 
@@ -16,8 +17,6 @@ namespace {
 constexpr int64_t kClosingReplyMs = 5000;
 constexpr long kMsgTransferFailed = 22;
 constexpr long kMsgTransferTimeout = 23;
-// Far more than any image or backup the controller holds; a bigger "file" is a mistake.
-constexpr std::size_t kMaxSendBytes = std::size_t(64) << 20;
 
 class FileSink : public XmBlockSink {
 public:
@@ -33,7 +32,7 @@ std::optional<std::string> readFileToSend(const std::filesystem::path& path, std
 {
     std::string bytes;
     int errorNumber = 0;
-    if (readWholeFile(path, bytes, kMaxSendBytes, errorNumber))
+    if (readWholeFile(path, bytes, kXmMaxFileBytes, errorNumber))
         return bytes;
     error = errorNumber == EFBIG ? "The file " + path.string() + " is too large to send."
                                  : describeFileError("Cannot open", path, errorNumber);
@@ -230,6 +229,9 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
             d.status = kXmErrFileWrite;
         if (d.status == kXmErrFileWrite)
             messages.showErrorBox(file.error());
+        else if (d.status == kXmErrTooLarge)
+            messages.showErrorBox("The controller sent more than 64 MiB, the most a transfer may hold; "
+                                  "the transfer was stopped and " + path.string() + " was not changed.");
         d.reportStatus();
     }
     return d.status == kXmComplete;

@@ -155,7 +155,8 @@ TEST_F(BankOperationsTest, MissingOrEmptyLoadFileIsRefusedBeforeAnythingIsSent)
     }
 }
 
-TEST_F(BankOperationsTest, SocketTimeOutInTheTransferShowsMessage22OnceAndKeepsThePreviousFile)
+// The LAN waits the block's 10000 ms for the rest, five times: a time-out, told once (Message 23).
+TEST_F(BankOperationsTest, ATransferThatStopsHalfWayShowsOneMessageAndKeepsThePreviousFile)
 {
     folder.write("BANK/B.BNK", "previous");
     dialogs.choose(folder / "BANK/B.BNK");
@@ -169,7 +170,7 @@ TEST_F(BankOperationsTest, SocketTimeOutInTheTransferShowsMessage22OnceAndKeepsT
     };
     EXPECT_FALSE(fncBankSave(ctx, 0, 2));
     EXPECT_TRUE(disabledDuringTransfer);
-    EXPECT_EQ(boxes(), std::vector<long>{22});
+    EXPECT_EQ(boxes(), std::vector<long>{23});
     EXPECT_TRUE(view.mainEnabled);
     EXPECT_FALSE(view.shown);
     EXPECT_EQ(folder.read("BANK/B.BNK"), "previous");

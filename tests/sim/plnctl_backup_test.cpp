@@ -242,8 +242,8 @@ TEST_F(PlnctlBackup, SignalsStopTheTransferKeepThePreviousFileAndSetTheExitStatu
         SCOPED_TRACE(number);
         Background plnctl(folder.path(), {"--host", host(sim), "bank", "save", "5", (folder / "keep.bnk").string()},
                           folder / "err.txt");
-        // The stall holds the transfer in its wait for the next block; the socket time-out
-        // would end it after a second.
+        // The stall holds the transfer in its wait for the next block; the block's time limit
+        // would end it after ten seconds.
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         plnctl.signal(number);
         EXPECT_EQ(plnctl.wait(std::chrono::seconds(10)), status);
