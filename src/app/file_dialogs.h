@@ -15,7 +15,9 @@
 enum class FileKind { Unnamed, Bank, BankGroup, System, RawImage, Bitmap };
 
 struct FileDialogRequest {
-    enum class Kind { Open, Save, OpenMany };
+    // Folder chooses one existing folder (the filter is not used) and leaves fileName as it
+    // is: the file commands keep their own proposal.
+    enum class Kind { Open, Save, OpenMany, Folder };
     Kind kind = Kind::Open;
     // Pairs of description and pattern joined by "|" ("Bank files| *.BNK"); a pattern may
     // start with a blank and may hold several patterns separated by ";".
@@ -46,7 +48,8 @@ public:
     virtual ~FileDialogs() = default;
 
     // Shows the dialog proposing fileName. Returns the chosen files (one for Open and Save),
-    // nullopt when the user cancelled. On a choice fileName becomes the (first) chosen path.
+    // nullopt when the user cancelled. On a choice of files fileName becomes the (first) chosen
+    // path.
     virtual std::optional<std::vector<std::filesystem::path>> show(const FileDialogRequest& request) = 0;
 
     // Shows the dialog for a request.fileKind other than Unnamed: in the folder of that kind's

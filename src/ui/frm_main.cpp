@@ -190,6 +190,9 @@ void frmMain::buildMenus() {
     bar->addMenu(system);
     entry(system, "mnuSystemSave", placeholder("mnuSystemSave"))->setEnabled(false);
     entry(system, "mnuSystemLoad", placeholder("mnuSystemLoad"))->setEnabled(false);
+    separator(system, "mnuSeparate5");
+    entry(system, "mnuSystemBackupAll", placeholder("mnuSystemBackupAll"))->setEnabled(false);
+    entry(system, "mnuSystemRestoreAll", placeholder("mnuSystemRestoreAll"))->setEnabled(false);
 
     auto* bank = named(new QMenu(placeholder("MnuBank"), bar), "MnuBank");
     bar->addMenu(bank);

@@ -45,6 +45,24 @@ int chosenEntry(const QStringList& filters, const QString& selected)
     return 0;
 }
 
+// A folder chooser of the same dialog; it proposes the request's folder and leaves the
+// remembered file name alone.
+std::optional<std::vector<std::filesystem::path>> chooseFolder(QWidget* parent, const FileDialogRequest& request)
+{
+    QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (!request.title.empty())
+        dialog.setWindowTitle(QString::fromStdString(request.title));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!request.initialFolder.empty())
+        dialog.setDirectory(fromPath(request.initialFolder));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return std::vector<std::filesystem::path>{toPath(dialog.selectedFiles().front())};
+}
+
 } // namespace
 
 QStringList qtNameFilters(const std::string& filter)
@@ -70,6 +88,8 @@ std::optional<std::vector<std::filesystem::path>> QtFileDialogs::show(const File
     if (!request.title.empty())
         dialog.setWindowTitle(QString::fromStdString(request.title));
     using Kind = FileDialogRequest::Kind;
+    if (request.kind == Kind::Folder)
+        return chooseFolder(parent_, request);
     dialog.setAcceptMode(request.kind == Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // An open may name a file that is not there: the command reports it with its own message.
     dialog.setFileMode(request.kind == Kind::OpenMany ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);

@@ -114,9 +114,10 @@ std::vector<std::string> sectionNames(const fs::path& file)
 TEST(MessageFiles, EveryLookedUpKeyHasAWellFormedValueAndTheSameBoxInBothLanguages)
 {
     const std::map<std::string, std::vector<int>> lookedUp = {
-        {"Message", {1, 12, 13, 21, 22, 23, 24, 99, 240, 280, 281, 282, 283, 284, 285, 286, 290}},
+        {"Message", {1, 12, 13, 21, 22, 23, 24, 99, 240, 280, 281, 282, 283, 284, 285, 286, 290,
+                     320, 321, 322, 323, 324, 325, 326}},
         {"Question", {1, 2, 3, 4}},
-        {"Label", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 51, 53, 54, 55, 56, 57}},
+        {"Label", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 51, 53, 54, 55, 56, 57, 320}},
     };
     for (const auto& [section, numbers] : lookedUp) {
         for (int number : numbers) {
@@ -224,13 +225,14 @@ TEST(LabelFiles, EveryControlOfEachWindowIsLabelled)
          "cmdGetMesure CommMethod Serial Lan Frame2 txtIPaddress IPAddrLabel cmdConnect "
          "cmdCloseConnection StatusDisp Status mnuFile mnuBinsave2 mnuBinload2 mnuBmpSave mnuBmpLoad "
          "mnuBinBmpConv2 mnuEachConv2 mnuAllConv2 mnuQuit mnuSystem mnuSystemSave mnuSystemLoad "
+         "mnuSystemBackupAll mnuSystemRestoreAll "
          "MnuBank mnuBankSave mnuBankLoad mnuBankChange mnuBankGroup mnuBankGroupSave "
          "mnuBankGroupLoad mnuBankGroupChange mnuOption mnuConvert mnuComSet mnuTelnetSetting "
          "mnuLanSet mnuHelp mnuContents mnuVersion" +
              bankMenu("mnuBankSelect") + bankMenu("mnuBankGroupSelect")},
         {"frmOption", "fraImage optImage@0 optImage@1 cmdOK cmdCancel"},
         {"frmAbout", "picIcon lblTitle lblVersion cmdOK"},
-        {"frmWait", "lblWait lblRead btnStop"},
+        {"frmWait", "lblWait lblRead btnStop lblWhole lblTimeLeft"},
         {"frmComSet",
          "fraImage lblItem@0 lblItem@1 lblItem@2 lblItem@3 lblItem@4 lblItem@5 CmbCOM CmbReate "
          "CmbParity CmbDatLen CmbStpBit CmbDeli cmdOK cmdCancel"},
