@@ -190,7 +190,7 @@ void frmMain::buildMenus() {
     bar->addMenu(system);
     entry(system, "mnuSystemSave", placeholder("mnuSystemSave"))->setEnabled(false);
     entry(system, "mnuSystemLoad", placeholder("mnuSystemLoad"))->setEnabled(false);
-    separator(system, "mnuSeparate5");
+    separator(system, "mnuSeparate7");
     entry(system, "mnuSystemBackupAll", placeholder("mnuSystemBackupAll"))->setEnabled(false);
     entry(system, "mnuSystemRestoreAll", placeholder("mnuSystemRestoreAll"))->setEnabled(false);
 
