@@ -10,7 +10,7 @@
 #include "file_menu.h"
 #include "image_panel.h"
 #include "image_view.h"
-#include "picture_inspector.h"
+#include "picture_readout.h"
 
 class ImageControls {
 public:
@@ -19,11 +19,11 @@ public:
     ImageView& view() { return view_; }
     FileMenu& fileMenu() { return *fileMenu_; }
     ImagePanel& panel() { return *panel_; }
-    PictureInspector& inspector() { return *inspector_; }
+    PictureReadout& readout() { return *readout_; }
 
 private:
     ImageView view_;
     FileMenu* fileMenu_;
     ImagePanel* panel_;
-    PictureInspector* inspector_;
+    PictureReadout* readout_;
 };

@@ -179,7 +179,8 @@ differing="$(echo "$differing" | awk '{ printf "%d", $1 }')"
 grep -q '^Language=Japanese' "$(at /tmp/root-data/plntool/Setting.ini)" \
   || fail "PLNTOOL run by root wrote no Japanese Setting.ini of root's own"
 [ -d "$(at /tmp/root-data/plntool/TMP)" ] || fail "PLNTOOL run by root made no working folders of root's own"
-[ -f "$(at /root/.local/share/plntool/Setting.ini)" ] || fail "plnctl run by root wrote no Setting.ini in ~root"
+root_home="$(inroot getent passwd root | cut -d: -f6)"
+[ -f "$(at "$root_home/.local/share/plntool/Setting.ini")" ] || fail "plnctl run by root wrote no Setting.ini in ~root"
 status=0
 inroot env -u HOME LANG=en_GB.UTF-8 XDG_DATA_HOME= /usr/bin/plnctl --device /nonexistent capture 2>/dev/null || status=$?
 [ "$status" -eq 1 ] || fail "plnctl as root without HOME ended with $status"

@@ -6,7 +6,7 @@
 #include "image_view.h"
 #include "frm_histogram.h"
 #include "picture_box.h"
-#include "picture_inspector.h"
+#include "picture_readout.h"
 #include "recording_prompter.h"
 #include "scripted_file_dialogs.h"
 
@@ -279,7 +279,7 @@ TEST_F(FileMenuTest, ThePictureZoomsAndTheStatusLineReadsThePixelUnderTheMouse)
 {
     folder.write("MessageENG.ini", "[Message]\r\n13=Conversion failed.@16\r\n[Label]\r\n55=Bayer (*.BYR)\r\n"
                                    "56=Grey (*.GRY)\r\n340=Position\r\n341=Raw\r\n342=Shown\r\n343=Zoom\r\n344=fit\r\n");
-    PictureInspector inspector{&window, state, messages};
+    PictureReadout pictureReadout{&window, state, messages};
     window.show();
     window.resize(1100, 700);
     QApplication::processEvents();
@@ -338,7 +338,7 @@ TEST_F(FileMenuTest, ThePictureZoomsAndTheStatusLineReadsThePixelUnderTheMouse)
 
 TEST_F(FileMenuTest, TheHistogramCountsEachColourOfThePictureShownAndFollowsIt)
 {
-    PictureInspector inspector{&window, state, messages};
+    PictureReadout pictureReadout{&window, state, messages};
     // Blue 10, green 20, red 30 everywhere: a swapped channel shows at once.
     BmpPixelBuffer buffer;
     buffer.assignZero(64, 48);
@@ -354,18 +354,18 @@ TEST_F(FileMenuTest, TheHistogramCountsEachColourOfThePictureShownAndFollowsIt)
     menu.mnuBmpLoad_Click();
 
     control<QAction>("mnuHistogram")->trigger();
-    ASSERT_NE(inspector.histogramWindow(), nullptr);
-    EXPECT_TRUE(inspector.histogramWindow()->isVisible());
-    const Histogram& h = inspector.histogramWindow()->chart()->histogram();
+    ASSERT_NE(pictureReadout.histogramWindow(), nullptr);
+    EXPECT_TRUE(pictureReadout.histogramWindow()->isVisible());
+    const Histogram& h = pictureReadout.histogramWindow()->chart()->histogram();
     EXPECT_EQ(h.pixels, 64u * 48u);
     EXPECT_EQ(h.counts[0][30], 64u * 48u);
     EXPECT_EQ(h.counts[1][20], 64u * 48u);
     EXPECT_EQ(h.counts[2][10], 64u * 48u);
 
     openPln(writePln("x.BYR", 608, 464));
-    EXPECT_EQ(inspector.histogramWindow()->chart()->histogram().pixels, 608u * 464u);
+    EXPECT_EQ(pictureReadout.histogramWindow()->chart()->histogram().pixels, 608u * 464u);
     view.showNoImage();
-    EXPECT_EQ(inspector.histogramWindow()->chart()->histogram().pixels, 0u);
+    EXPECT_EQ(pictureReadout.histogramWindow()->chart()->histogram().pixels, 0u);
 }
 
 } // namespace

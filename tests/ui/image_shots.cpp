@@ -126,13 +126,13 @@ int main(int argc, char** argv)
             shoot(&window, out + QStringLiteral("/main-picture-%1.png").arg(name));
             // The digits at 2:1, the mouse on the edge of one, the histogram beside.
             window.move(0, 0);
-            image.inspector().setZoom(2);
+            image.readout().setZoom(2);
             PictureBox* picture = window.picCnvBmp();
             if (auto* area = qobject_cast<QScrollArea*>(picture->parentWidget()->parentWidget()))
                 area->ensureVisible(2 * 300, 2 * 150, area->viewport()->width() / 2, area->viewport()->height() / 2);
             QCursor::setPos(picture->mapToGlobal(QPoint(2 * 296 + 1, 2 * 125 + 1)));
-            image.inspector().showHistogram();
-            frmHistogram* histogram = image.inspector().histogramWindow();
+            image.readout().showHistogram();
+            frmHistogram* histogram = image.readout().histogramWindow();
             histogram->resize(560, 300);
             const QRect screen = window.screen()->availableGeometry();
             histogram->move(screen.right() - histogram->frameGeometry().width() - 20,
@@ -140,11 +140,11 @@ int main(int argc, char** argv)
             QTimer::singleShot(1000, &window, [&] {
                 // The pointer may have moved with the windows: the readout of where it was put,
                 // drawn before the shot.
-                image.inspector().showPixel(QPoint(296, 125));
+                image.readout().showPixel(QPoint(296, 125));
                 QTimer::singleShot(300, &window, [&] {
                     const QString short2 = language == 0 ? QStringLiteral("ja") : QStringLiteral("en");
                     QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                                                 out + QStringLiteral("/inspect-%1.png").arg(short2)});
+                                                                 out + QStringLiteral("/picture-readout-%1.png").arg(short2)});
                     qtApp.quit();
                 });
             });

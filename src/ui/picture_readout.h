@@ -18,11 +18,11 @@ class QLabel;
 class QWidget;
 class frmHistogram;
 
-class PictureInspector : public QObject {
+class PictureReadout : public QObject {
     Q_OBJECT
 public:
-    PictureInspector(QWidget* frmMain, AppState& state, Messenger& messages);
-    ~PictureInspector() override;
+    PictureReadout(QWidget* frmMain, AppState& state, Messenger& messages);
+    ~PictureReadout() override;
 
     // kFit (0), 1, 2 or 4, as the View menu's entries choose it.
     void setZoom(int zoom);

@@ -1,4 +1,4 @@
-#include "picture_inspector.h"
+#include "picture_readout.h"
 
 #include "frm_histogram.h"
 #include "picture_box.h"
@@ -27,7 +27,7 @@ char siteColour(int pattern, int x, int y)
 
 } // namespace
 
-PictureInspector::PictureInspector(QWidget* frmMain, AppState& state, Messenger& messages)
+PictureReadout::PictureReadout(QWidget* frmMain, AppState& state, Messenger& messages)
     : QObject(frmMain), window_(frmMain), state_(state), messages_(messages)
 {
     picture_ = frmMain->findChild<PictureBox*>(QStringLiteral("picCnvBmp"));
@@ -41,8 +41,8 @@ PictureInspector::PictureInspector(QWidget* frmMain, AppState& state, Messenger&
         QAction* action = entry(name);
         connect(action, &QAction::triggered, this, [this, zoom = zoom] { setZoom(zoom); });
     }
-    connect(entry("mnuHistogram"), &QAction::triggered, this, &PictureInspector::showHistogram);
-    connect(picture_, &PictureBox::pointedAt, this, &PictureInspector::showPixel);
+    connect(entry("mnuHistogram"), &QAction::triggered, this, &PictureReadout::showHistogram);
+    connect(picture_, &PictureBox::pointedAt, this, &PictureReadout::showPixel);
     connect(picture_, &PictureBox::pictureChanged, this, [this] {
         showPixel(QPoint(-1, -1));
         showZoom();
@@ -51,14 +51,14 @@ PictureInspector::PictureInspector(QWidget* frmMain, AppState& state, Messenger&
     });
 }
 
-PictureInspector::~PictureInspector() = default;
+PictureReadout::~PictureReadout() = default;
 
-QString PictureInspector::word(long label)
+QString PictureReadout::word(long label)
 {
     return QString::fromStdString(messages_.fncGetMessage("Label", label));
 }
 
-void PictureInspector::setZoom(int zoom)
+void PictureReadout::setZoom(int zoom)
 {
     picture_->setZoom(zoom);
     const char* name = zoom == PictureBox::kFit ? "mnuZoomFit" : zoom == 2 ? "mnuZoom2" : zoom == 4 ? "mnuZoom4" : "mnuZoom1";
@@ -67,7 +67,7 @@ void PictureInspector::setZoom(int zoom)
     showZoom();
 }
 
-void PictureInspector::showZoom()
+void PictureReadout::showZoom()
 {
     if (picture_->picture().isNull()) {
         zoom_->clear();
@@ -82,7 +82,7 @@ void PictureInspector::showZoom()
     zoom_->setText(text);
 }
 
-void PictureInspector::showPixel(QPoint pixel)
+void PictureReadout::showPixel(QPoint pixel)
 {
     const QImage& picture = picture_->picture();
     if (pixel.x() < 0 || picture.isNull() || !picture.valid(pixel)) {
@@ -103,7 +103,7 @@ void PictureInspector::showPixel(QPoint pixel)
     pixel_->setText(text);
 }
 
-void PictureInspector::showHistogram()
+void PictureReadout::showHistogram()
 {
     if (!histogram_) {
         histogram_ = std::make_unique<frmHistogram>(state_, window_);
