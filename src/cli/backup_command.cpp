@@ -13,6 +13,7 @@
 
 #include "operations/bank_operations.h"
 #include "operations/controller_backup.h"
+#include "operations/given_path_dialogs.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,17 +22,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The common file dialog of plnctl: chooses the path it was given.
-class GivenPathDialogs : public FileDialogs {
-public:
-    fs::path path;
-    std::optional<std::vector<fs::path>> show(const FileDialogRequest&) override
-    {
-        fileName = path.string();
-        return std::vector<fs::path>{path};
-    }
-};
 
 // One save or load per call, on one link, with Ctrl+C as the stop request.
 class BackupSession {
