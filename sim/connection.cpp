@@ -167,7 +167,7 @@ void SimConnection::transferInput(std::string bytes, int64_t nowMs)
 
 void SimConnection::transferOutput(int64_t nowMs)
 {
-    std::string out = transfer_->takeOutput();
+    std::string out = transfer_->takeOutput(nowMs);
     if (!drop_ && !out.empty()) {
         if (options_.dropAfterBytes > 0 && transferBytes_ + int64_t(out.size()) >= options_.dropAfterBytes) {
             out.resize(size_t(options_.dropAfterBytes - transferBytes_));
@@ -176,7 +176,7 @@ void SimConnection::transferOutput(int64_t nowMs)
         transferBytes_ += int64_t(out.size());
         queue(pty_ ? out : telnetEscape(out));
     }
-    if (!drop_ && transfer_->state() != XmodemState::Running)
+    if (!drop_ && transfer_->state() != XmodemState::Running && !transfer_->holdsOutput())
         endTransfer(nowMs);
 }
 

@@ -1,5 +1,7 @@
 #include "controller.h"
 
+#include "test_picture.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -63,8 +65,7 @@ ControllerReply Controller::handle(const std::string& line, int64_t nowMs)
     if (cmd == "IMGINFO" && w.size() == 3 && w[1] == "0" && number(w[2], 0, 3, &n)) {
         // The held image's Bayer pattern (3: blue first, as its PLN files are laid out) and
         // its red, green and blue gains.
-        static const int info[4] = {3, 20, 0, 35};
-        return word(std::to_string(info[n]));
+        return word(std::to_string(kSimImageInfo[n]));
     }
     if (cmd == "IMGLOAD" && w.size() == 1)
         return ControllerReply{"OK", Transfer::FromTool, "IMG", 0};

@@ -52,7 +52,7 @@ std::string ControllerData::fileToSend(const std::string& what, int number)
 {
     if (what == "IMG") {
         if (number < 0 && uploaded_)
-            return plnFileOf(frameFromUpload(*uploaded_));
+            return plnFileOf(withReportedGains(frameFromUpload(*uploaded_)));
         return testPictureFile(number);
     }
     auto it = stored_.find(key(what, number));

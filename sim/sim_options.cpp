@@ -49,6 +49,10 @@ const char* simUsage()
            "  --cancel-after N         send two CAN after N blocks\n"
            "  --stall-after N          go silent after N blocks (until two CAN or 11 s of quiet)\n"
            "  --checksum-only          receiving: ask with NAK, never \"C\"; sending: ignore \"C\"\n"
+           "  --start-delay MS         a slow controller: wait MS before the first packet (sending)\n"
+           "                           or the first start request (receiving)\n"
+           "  --ack-delay MS           and wait MS before each answer after that (ACK, NAK, the\n"
+           "                           next packet)\n"
            "  --help                   show this text\n"
            "  --version                show the version\n"
            "\n"
@@ -87,7 +91,8 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv, std::string* er
         }
         static constexpr std::string_view kTakesValue[] = {
             "--tcp", "--pty", "--reply-delay", "--drop-after-replies", "--drop-after", "--reply-terminator",
-            "--data", "--baud", "--corrupt-block", "--nak-count", "--cancel-after", "--stall-after"};
+            "--data", "--baud", "--corrupt-block", "--nak-count", "--cancel-after", "--stall-after",
+            "--start-delay", "--ack-delay"};
         if (std::find(std::begin(kTakesValue), std::end(kTakesValue), arg) == std::end(kTakesValue)) {
             *error = "unknown option " + std::string(arg);
             return std::nullopt;
@@ -124,6 +129,11 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv, std::string* er
         } else if (arg == "--reply-delay") {
             if (!toInt(v, 0, 600000, &o.replyDelayMs)) {
                 *error = "--reply-delay takes milliseconds";
+                return std::nullopt;
+            }
+        } else if (arg == "--start-delay" || arg == "--ack-delay") {
+            if (!toInt(v, 0, 600000, arg == "--start-delay" ? &o.faults.startDelayMs : &o.faults.ackDelayMs)) {
+                *error = std::string(arg) + " takes milliseconds";
                 return std::nullopt;
             }
         } else if (arg == "--drop-after-replies") {

@@ -1,5 +1,6 @@
 #include "test_picture.h"
 
+#include "image/gain.h"
 #include "image/pln_file.h"
 #include "image/sensor_image.h"
 
@@ -113,4 +114,20 @@ std::vector<uint8_t> frameFromUpload(const std::string& upload)
     for (size_t y = 0; y < size_t(kSimFrameHeight) && columns > 0; ++y)
         std::memcpy(&frame[y * W], upload.data() + y * columns, std::min(columns, W));
     return frame;
+}
+
+std::vector<uint8_t> withReportedGains(const std::vector<uint8_t>& frame)
+{
+    PixelArray raw;
+    raw.width = kSimFrameWidth;
+    raw.height = kSimFrameHeight;
+    raw.data = frame;
+    HkrHeader header;
+    header.bayerPattern = uint8_t(kSimImageInfo[0]);
+    header.gainR = uint8_t(kSimImageInfo[1]);
+    header.gainG = uint8_t(kSimImageInfo[2]);
+    header.gainB = uint8_t(kSimImageInfo[3]);
+    PixelArray gained;
+    gainSites(raw, header, GainDirection::Apply, gained);
+    return gained.data;
 }

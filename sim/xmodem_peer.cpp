@@ -2,6 +2,7 @@
 
 #include "xmodem_packet.h"
 
+#include <algorithm>
 #include <utility>
 
 size_t XmodemPeer::receive(std::string_view bytes, int64_t nowMs)
@@ -26,6 +27,22 @@ size_t XmodemPeer::receive(std::string_view bytes, int64_t nowMs)
     return used;
 }
 
+int64_t XmodemPeer::deadline() const
+{
+    // Without delays output is due at once: the caller takes it, there is nothing to wake for.
+    if (out_.empty() || (faults_.startDelayMs == 0 && faults_.ackDelayMs == 0))
+        return deadline_;
+    return deadline_ < 0 ? outDue_ : std::min(deadline_, outDue_);
+}
+
+void XmodemPeer::send(std::string_view bytes, int64_t nowMs, int64_t delayMs)
+{
+    // Whatever is held goes out together with what follows it.
+    if (out_.empty())
+        outDue_ = nowMs + delayMs;
+    out_ += bytes;
+}
+
 void XmodemPeer::tick(int64_t nowMs)
 {
     if (state_ != XmodemState::Running || deadline_ < 0 || nowMs < deadline_)
@@ -38,15 +55,17 @@ void XmodemPeer::tick(int64_t nowMs)
     onDeadline(nowMs);
 }
 
-std::string XmodemPeer::takeOutput()
+std::string XmodemPeer::takeOutput(int64_t nowMs)
 {
+    if (nowMs < outDue_)
+        return {};
     return std::exchange(out_, {});
 }
 
-void XmodemPeer::fail(bool sendCancel)
+void XmodemPeer::fail(bool sendCancel, int64_t nowMs)
 {
     if (sendCancel)
-        send(std::string(2, xm::kCan));
+        send(std::string(2, xm::kCan), nowMs, faults_.ackDelayMs);
     state_ = XmodemState::Failed;
     deadline_ = -1;
 }
@@ -54,7 +73,7 @@ void XmodemPeer::fail(bool sendCancel)
 bool XmodemPeer::faultStopsHere(int64_t nowMs)
 {
     if (faults_.cancelAfter == blocks_) {
-        fail(true);
+        fail(true, nowMs);
         return true;
     }
     if (faults_.stallAfter == blocks_) {
@@ -85,7 +104,7 @@ XmodemSender::XmodemSender(std::string data, const XmodemFaults& faults, int64_t
 void XmodemSender::onByte(char c, int64_t nowMs)
 {
     if (cancelled(c)) {
-        fail(false);
+        fail(false, nowMs);
         return;
     }
     if (!started_) {
@@ -115,7 +134,7 @@ void XmodemSender::onByte(char c, int64_t nowMs)
         sendNext(nowMs);
     } else if (c == xm::kNak) {
         if (++errors_ >= kMaxErrors)
-            fail(true);
+            fail(true, nowMs);
         else
             resend(nowMs);
     }
@@ -125,11 +144,11 @@ void XmodemSender::onByte(char c, int64_t nowMs)
 void XmodemSender::onDeadline(int64_t nowMs)
 {
     if (!started_) {
-        fail(false);
+        fail(false, nowMs);
         return;
     }
     if (++errors_ >= kMaxErrors)
-        fail(true);
+        fail(true, nowMs);
     else
         resend(nowMs);
 }
@@ -149,7 +168,8 @@ void XmodemSender::sendNext(int64_t nowMs)
     if (++packetsBuilt_ == faults_.corruptBlock) {
         std::string bad = current_;
         bad.back() = char(bad.back() ^ 0x5A);
-        send(bad);
+        send(bad, nowMs, sentAny_ ? faults_.ackDelayMs : faults_.startDelayMs);
+        sentAny_ = true;
         deadline_ = nowMs + kAnswerWaitMs;
         return;
     }
@@ -158,7 +178,8 @@ void XmodemSender::sendNext(int64_t nowMs)
 
 void XmodemSender::resend(int64_t nowMs)
 {
-    send(current_);
+    send(current_, nowMs, sentAny_ ? faults_.ackDelayMs : faults_.startDelayMs);
+    sentAny_ = true;
     deadline_ = nowMs + kAnswerWaitMs;
 }
 
@@ -167,18 +188,19 @@ void XmodemSender::resend(int64_t nowMs)
 XmodemReceiver::XmodemReceiver(const XmodemFaults& faults, int64_t nowMs)
     : XmodemPeer(faults), startedAt_(nowMs), naksLeft_(faults.nakCount)
 {
-    deadline_ = nowMs + kFirstRequestMs;
+    // A slow controller asks for the file only after its start delay.
+    deadline_ = nowMs + std::max<int64_t>(kFirstRequestMs, faults.startDelayMs);
 }
 
 void XmodemReceiver::onDeadline(int64_t nowMs)
 {
     if (!started_) {
         if (nowMs - startedAt_ >= kStartWaitMs) {
-            fail(true);
+            fail(true, nowMs);
             return;
         }
         crc_ = !faults_.checksumOnly && requests_ < kCrcRequests;
-        send(std::string(1, crc_ ? xm::kCrcRequest : xm::kNak));
+        send(std::string(1, crc_ ? xm::kCrcRequest : xm::kNak), nowMs, 0);
         ++requests_;
         deadline_ = nowMs + kRequestEveryMs;
         return;
@@ -192,10 +214,10 @@ void XmodemReceiver::onDeadline(int64_t nowMs)
 void XmodemReceiver::reject(int64_t nowMs)
 {
     if (++errors_ >= kMaxErrors) {
-        fail(true);
+        fail(true, nowMs);
         return;
     }
-    send(std::string(1, xm::kNak));
+    send(std::string(1, xm::kNak), nowMs, faults_.ackDelayMs);
     deadline_ = nowMs + kPacketWaitMs;
 }
 
@@ -211,7 +233,7 @@ void XmodemReceiver::onByte(char c, int64_t nowMs)
         return;
     }
     if (cancelled(c)) {
-        fail(false);
+        fail(false, nowMs);
         return;
     }
     if (c == xm::kSoh) {
@@ -223,7 +245,7 @@ void XmodemReceiver::onByte(char c, int64_t nowMs)
         started_ = true;
         if (faultStopsHere(nowMs))
             return;
-        send(std::string(1, xm::kAck));
+        send(std::string(1, xm::kAck), nowMs, faults_.ackDelayMs);
         finish();
     }
     // Between packets anything else is skipped: the zero filling of a TCP frame, a stray byte.
@@ -241,7 +263,7 @@ void XmodemReceiver::packetComplete(int64_t nowMs)
             return;
         if (naksLeft_ > 0) {
             --naksLeft_;
-            send(std::string(1, xm::kNak));
+            send(std::string(1, xm::kNak), nowMs, faults_.ackDelayMs);
             deadline_ = nowMs + kPacketWaitMs;
             return;
         }
@@ -249,7 +271,7 @@ void XmodemReceiver::packetComplete(int64_t nowMs)
             reject(nowMs);
             return;
         }
-        send(std::string(1, xm::kAck));
+        send(std::string(1, xm::kAck), nowMs, faults_.ackDelayMs);
         data_.append(packet_, 3, xm::kBlock);
         ++expected_;
         ++blocks_;
@@ -257,9 +279,9 @@ void XmodemReceiver::packetComplete(int64_t nowMs)
         deadline_ = nowMs + kPacketWaitMs;
     } else if (b == uint8_t(expected_ - 1)) {
         // Our ACK was lost and the sender repeats the block we already have.
-        send(std::string(1, xm::kAck));
+        send(std::string(1, xm::kAck), nowMs, faults_.ackDelayMs);
         deadline_ = nowMs + kPacketWaitMs;
     } else {
-        fail(true);
+        fail(true, nowMs);
     }
 }

@@ -16,6 +16,8 @@ struct XmodemFaults {
     int cancelAfter = -1;    // send two CAN after N blocks (-1: never)
     int stallAfter = -1;     // go silent after N blocks (-1: never)
     bool checksumOnly = false; // receiver asks with NAK only; sender ignores "C" and waits for a NAK
+    int startDelayMs = 0;    // a slow controller: this long before its first packet or start request
+    int ackDelayMs = 0;      // and this long before each answer after that
 };
 
 enum class XmodemState {
@@ -33,8 +35,12 @@ public:
     size_t receive(std::string_view bytes, int64_t nowMs);
     // Call when nowMs has reached deadline().
     void tick(int64_t nowMs);
-    int64_t deadline() const { return deadline_; } // -1: nothing is due
-    std::string takeOutput();
+    // -1: nothing is due; else the next time-out or the end of an answer's delay.
+    int64_t deadline() const;
+    // What is due to go out by nowMs (answers held for their delay stay).
+    std::string takeOutput(int64_t nowMs = INT64_MAX);
+    // An answer still held for its delay: the transfer is not over before it went out.
+    bool holdsOutput() const { return !out_.empty(); }
     XmodemState state() const { return state_; }
     int blocks() const { return blocks_; }         // data blocks acknowledged so far
 
@@ -46,8 +52,9 @@ protected:
     explicit XmodemPeer(const XmodemFaults& faults) : faults_(faults) {}
     virtual void onByte(char c, int64_t nowMs) = 0;
     virtual void onDeadline(int64_t nowMs) = 0;
-    void send(std::string_view bytes) { out_ += bytes; }
-    void fail(bool sendCancel);
+    // Bytes that go out delayMs after nowMs (at once when 0), after anything held before.
+    void send(std::string_view bytes, int64_t nowMs, int64_t delayMs);
+    void fail(bool sendCancel, int64_t nowMs);
     void finish() { state_ = XmodemState::Done; deadline_ = -1; }
     // True when the fault options say to stop here (after blocks_ blocks); the peer then has
     // cancelled or gone silent.
@@ -63,6 +70,7 @@ protected:
 private:
     XmodemState state_ = XmodemState::Running;
     std::string out_;
+    int64_t outDue_ = 0;
     int cans_ = 0;
     bool stalled_ = false;
 };
@@ -89,6 +97,7 @@ private:
     int packetsBuilt_ = 0;
     std::string current_;   // the packet (or EOT) waiting for its answer
     int acksToRefuse_ = 0;
+    bool sentAny_ = false;  // the first packet waits for the start delay, later ones for the answer delay
 };
 
 // Receives the tool's file.

@@ -34,18 +34,29 @@ std::string Messenger::fncGetMessageAbout(const std::string& section, long numbe
 
 int Messenger::fncShowMessage(const std::string& section, long number)
 {
-    return fncShowMessage(section, number, "%1");
+    return showBox(section, number, fncGetMessage(section, number), {});
 }
 
-int Messenger::fncShowMessage(const std::string& section, long number, const std::string& subject)
+int Messenger::fncShowMessageAbout(const std::string& section, long number, const std::string& subject)
 {
-    std::string text = withSubject(fncGetMessage(section, number), subject);
+    return showBox(section, number, withSubject(fncGetMessage(section, number), subject), {});
+}
+
+int Messenger::fncShowMessageWithDetail(const std::string& section, long number, const std::string& detail)
+{
+    return showBox(section, number, fncGetMessage(section, number), detail);
+}
+
+int Messenger::showBox(const std::string& section, long number, const std::string& text, const std::string& detail)
+{
     state_.gMsgParts = splitAt(text, '@');
     auto style = state_.gMsgParts.size() < 2 ? std::nullopt : wholeNumber(state_.gMsgParts[1]);
     if (!style)
         return 0;
     BoxRequest box;
     box.text = trimChars(state_.gMsgParts[0], " ");
+    if (!detail.empty())
+        box.text += "\r\n\r\n" + detail;
     box.style = *style;
     box.title = kAppTitle;
     box.section = section;

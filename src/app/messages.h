@@ -18,9 +18,11 @@ public:
     // split value in gMsgParts and the answer in gMsgAnswer. A missing or malformed value
     // shows nothing and returns 0 (the caller's error trap takes over).
     int fncShowMessage(const std::string& section, long number);
-    // The same with "%1" in the text replaced by subject (the device or address the message
-    // is about).
-    int fncShowMessage(const std::string& section, long number, const std::string& subject);
+    // The same with every "%1" in the text replaced by subject (the device or address the
+    // message is about).
+    int fncShowMessageAbout(const std::string& section, long number, const std::string& subject);
+    // The same box with detail (a path the user has to find) below the text, after a blank line.
+    int fncShowMessageWithDetail(const std::string& section, long number, const std::string& detail);
 
     // fncGetMessage with "%1" replaced by subject; fallback (with the same replacement) when
     // the text is missing.
@@ -38,6 +40,8 @@ public:
     Prompter& prompter() { return prompter_; }
 
 private:
+    int showBox(const std::string& section, long number, const std::string& text, const std::string& detail);
+
     AppState& state_;
     Prompter& prompter_;
 };

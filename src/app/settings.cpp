@@ -117,6 +117,11 @@ bool fncSaveComSettings(AppState& state, Messenger&)
 
 bool fncSaveLanguage(AppState& state, Messenger&)
 {
-    ini::writeKey(state.settingsFile(), "OPERATION", "Language", state.gLanguage != 0 ? "English" : "Japanese");
+    writeLanguage(state, state.gLanguage);
     return true;
+}
+
+void writeLanguage(const AppState& state, int32_t language)
+{
+    ini::writeKey(state.settingsFile(), "OPERATION", "Language", language != 0 ? "English" : "Japanese");
 }

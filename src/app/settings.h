@@ -17,6 +17,8 @@ bool fncLoadSettings(AppState& state, Messenger& messages);
 bool fncSaveComSettings(AppState& state, Messenger& messages);
 // Writes OPERATION/Language as "Japanese" or "English".
 bool fncSaveLanguage(AppState& state, Messenger& messages);
+// Writes OPERATION/Language for language 0 (Japanese) or 1 (English), whatever gLanguage is.
+void writeLanguage(const AppState& state, int32_t language);
 
 // The user's default language: 1041 (Japanese) when LC_ALL, LC_MESSAGES or LANG (the first
 // that is set) starts with "ja", 1033 otherwise.

@@ -3,13 +3,17 @@
 // all of them into one folder with a manifest (backup DIR) and its restore (restore DIR).
 // They run the same operations as the menus; the file dialog answers with the given path.
 #include "cli_commands.h"
+#include "backup_progress.h"
 #include "cli_link.h"
 #include "cli_operation_view.h"
+#include "cli_texts.h"
+#include "json_report.h"
 #include "progress_printer.h"
 #include "sigint_stop.h"
 
 #include "operations/bank_operations.h"
 #include "operations/controller_backup.h"
+#include "operations/given_path_dialogs.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,21 +23,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The common file dialog of plnctl: chooses the path it was given.
-class GivenPathDialogs : public FileDialogs {
-public:
-    fs::path path;
-    std::optional<std::vector<fs::path>> show(const FileDialogRequest&) override
-    {
-        fileName = path.string();
-        return std::vector<fs::path>{path};
-    }
-};
-
 // One save or load per call, on one link, with Ctrl+C as the stop request.
 class BackupSession {
 public:
-    explicit BackupSession(const CliOptions& options) : cli_(options), view_(stderrIsTerminal())
+    explicit BackupSession(const CliOptions& options)
+        : lang_(options.language), cli_(options), view_(stderrIsTerminal() && !options.quiet)
     {
         ok_ = cli_.open();
         if (ok_)
@@ -52,19 +46,22 @@ public:
         const bool existed = fs::exists(file, ec);
         const bool ok = save ? saveBackup(ctx, target) : loadBackup(ctx, target);
         if (!ok) {
-            const std::string name = file.string();
+            const std::string text = file.string();
+            const char* name = text.c_str();
             if (interrupted() && !save)
-                std::fprintf(stderr, "plnctl: stopped; the load of %s did not complete\n", name.c_str());
+                cliSay(lang_, "stopped; the load of %s did not complete", name);
             else if (interrupted())
-                std::fprintf(stderr, existed ? "plnctl: stopped; the previous %s is unchanged\n"
-                                             : "plnctl: stopped; %s was not made\n", name.c_str());
+                cliSay(lang_, existed ? "stopped; the previous %s is unchanged" : "stopped; %s was not made", name);
             else if (cli_.prompter.shown == boxesBefore)
-                std::fprintf(stderr, "plnctl: %s of %s failed\n", save ? "save" : "load", name.c_str());
+                cliSay(lang_, save ? "save of %s failed" : "load of %s failed", name);
+            else
+                cli_.reportFailedExchange();
         }
         return ok;
     }
 
 private:
+    int lang_;
     CliLink cli_;
     CliOperationView view_;
     std::unique_ptr<SigintStop> stop_;
@@ -73,66 +70,114 @@ private:
 };
 
 // The whole-controller runs on plnctl's link, with Ctrl-C, SIGTERM and SIGHUP as the stop
-// request.
+// request, and their progress on stderr.
 class CliBackupProgress : public ControllerBackupProgress {
 public:
-    explicit CliBackupProgress(const SigintStop& stop) : stop_(stop) {}
+    CliBackupProgress(const SigintStop& stop, BackupProgress& shown) : stop_(stop), shown_(shown) {}
     bool stopRequested() override { return stop_.requested(); }
+    void fileStarted(const BackupFileProgress& at) override { shown_.fileStarted(at.index, at.name); }
+    void fileBytes(const BackupFileProgress& at) override { shown_.bytes(at.fileBytes); }
+    void fileDone(const BackupFileProgress& at) override { shown_.fileDone(uint64_t(at.fileBytes)); }
 
 private:
     const SigintStop& stop_;
+    BackupProgress& shown_;
 };
+
+BackupProgress::Mode progressMode(const CliOptions& options)
+{
+    if (options.quiet)
+        return BackupProgress::Mode::Quiet;
+    return stderrIsTerminal() ? BackupProgress::Mode::Terminal : BackupProgress::Mode::Lines;
+}
+
+// The bytes a restore will send: the files as they are in the folder (the run checks them
+// against the manifest before it sends any).
+uint64_t folderBytes(const fs::path& folder)
+{
+    uint64_t total = 0;
+    for (const BackupTarget& t : controllerBackupTargets()) {
+        std::error_code ec;
+        const auto size = fs::file_size(folder / t.backupName(), ec);
+        total += ec ? 0 : size;
+    }
+    return total;
+}
 
 // What the controller already holds after a restore that ended early. The files go in a fixed
 // order, so the first and the last name it.
-std::string loadedSoFar(const ControllerBackupResult& result)
+std::string loadedSoFar(int lang, const ControllerBackupResult& result)
 {
     if (result.loaded.empty())
-        return "nothing was loaded";
-    std::string text = "the controller has already taken " + result.loaded.front();
-    if (result.loaded.size() > 1)
-        text += " to " + result.loaded.back();
-    return text + " (" + std::to_string(result.loaded.size()) + " of " +
-           std::to_string(controllerBackupTargets().size()) + " files)";
+        return cliText(lang, "nothing was loaded");
+    const int count = int(controllerBackupTargets().size());
+    if (result.loaded.size() == 1)
+        return cliFormat(lang, "the controller has already taken %s (1 of %d files)", result.loaded.front().c_str(),
+                         count);
+    return cliFormat(lang, "the controller has already taken %s to %s (%d of %d files)",
+                     result.loaded.front().c_str(), result.loaded.back().c_str(), int(result.loaded.size()), count);
 }
 
-void reportWholeRun(const ControllerBackupResult& result, const fs::path& folder, bool save, bool folderExisted)
+// Says how the run ended, on stderr; returns the last line, for the --json report.
+std::string reportWholeRun(int lang, const ControllerBackupResult& result, const fs::path& folder, bool save,
+                           bool folderExisted)
 {
-    const std::string how = result.outcome == ControllerBackupResult::Outcome::Stopped ? "stopped"
-                            : result.failedName.empty() ? (save ? "the backup failed" : "the restore failed")
-                                                        : (save ? "the backup failed at " : "the restore failed at ")
-                                                              + result.failedName;
+    const std::string how =
+        result.outcome == ControllerBackupResult::Outcome::Stopped ? cliText(lang, "stopped")
+        : result.failedName.empty()
+            ? cliText(lang, save ? "the backup failed" : "the restore failed")
+            : cliFormat(lang, save ? "the backup failed at %s" : "the restore failed at %s", result.failedName.c_str());
+    std::string line;
     if (!save) {
-        if (!result.error.empty())  // checked before anything was sent; the error says so
-            std::fprintf(stderr, "plnctl: %s\n", result.error.c_str());
-        else
-            std::fprintf(stderr, "plnctl: %s; %s\n", how.c_str(), loadedSoFar(result).c_str());
-        return;
+        // An error was found before anything was sent; it says so.
+        line = !result.error.empty() ? result.error : how + "; " + loadedSoFar(lang, result);
+        cliSay(lang, "%s", line.c_str());
+        return line;
     }
     if (!result.error.empty())
-        std::fprintf(stderr, "plnctl: %s\n", result.error.c_str());
-    if (folderExisted)
-        std::fprintf(stderr, "plnctl: %s; the previous backup in %s is unchanged\n", how.c_str(),
-                     folder.string().c_str());
-    else
-        std::fprintf(stderr, "plnctl: %s; %s was not made\n", how.c_str(), folder.string().c_str());
+        cliSay(lang, "%s", result.error.c_str());
+    line = cliFormat(lang, folderExisted ? "%s; the previous backup in %s is unchanged" : "%s; %s was not made",
+                     how.c_str(), folder.string().c_str());
+    cliSay(lang, "%s", line.c_str());
+    return result.error.empty() ? line : result.error + "; " + line;
 }
 
 int runWhole(const CliOptions& options, const fs::path& folder, bool save)
 {
+    const int lang = options.language;
+    JsonReport report(options, save ? "backup" : "restore");
+    report.set("folder", QString::fromStdString(folder.string()));
     std::error_code ec;
     const bool folderExisted = fs::exists(folder, ec);
     CliLink cli(options);
     if (!cli.open())
-        return kExitFailed;
+        return report.failed(cli.prompter, 0, cli.openFailure);
     SigintStop stop(cli.state, &cli.link->channel());
-    CliOperationView view(stderrIsTerminal());
-    CliBackupProgress progress(stop);
+    // The progress line is the whole run's; the view draws none of its own.
+    CliOperationView view(false);
+    BackupProgress shown(progressMode(options), lang, int(controllerBackupTargets().size()),
+                         save ? 0 : folderBytes(folder));
+    CliBackupProgress progress(stop, shown);
     const ControllerBackupResult result = save ? backupController(*cli.link, view, folder, progress)
                                                : restoreController(*cli.link, view, folder, progress);
+    shown.finish();
+    report.set("bytes", qint64(shown.totalDone()));
+    report.set("seconds", shown.seconds());
+    // The files as they are now: all of the backup, or those the controller has taken.
+    std::vector<std::string> names;
+    if (save && result.ok())
+        for (const BackupTarget& t : controllerBackupTargets())
+            names.push_back(t.backupName().generic_string());
+    if (!save)
+        names = result.loaded;
+    std::string error;
+    for (const std::string& name : names)
+        if (!report.addFile(folder, name, error))
+            break;
     if (result.ok())
-        return kExitOk;
-    reportWholeRun(result, folder, save, folderExisted);
+        return error.empty() ? report.ok() : report.failed(cli.prompter, cli.prompter.shown, error);
+    const std::string line = reportWholeRun(lang, result, folder, save, folderExisted);
+    report.failed(cli.prompter, 0, line);
     return stop.exitStatus(kExitFailed);
 }
 
@@ -147,9 +192,10 @@ bool isBackupCommand(const std::string& command, const std::vector<std::string>&
 
 int runBackupCommand(const CliOptions& options, const std::string& command, const std::vector<std::string>& args)
 {
+    const int lang = options.language;
     if (command == "backup" || command == "restore") {
         if (args.size() != 1)
-            return usageError(command + " takes one folder");
+            return usageError(options, cliFormat(lang, "%s takes one folder", command.c_str()));
         return runWhole(options, args[0], command == "backup");
     }
     BackupTarget target = BackupTarget::system();
@@ -157,11 +203,12 @@ int runBackupCommand(const CliOptions& options, const std::string& command, cons
     if (command != "system") {
         auto n = args.size() == 3 ? bankNumberArgument(args[1]) : std::nullopt;
         if (!n)
-            return usageError(command + " " + (args.empty() ? "save" : args[0]) + " takes a number from 0 to 31 and a file");
+            return usageError(options, cliFormat(lang, "%s %s takes a number from 0 to 31 and a file", command.c_str(),
+                                                 args.empty() ? "save" : args[0].c_str()));
         target = {command == "bank" ? BackupTarget::Kind::Bank : BackupTarget::Kind::BankGroup, *n};
         fileArg = 2;
     } else if (args.size() != 2 || (args[0] != "save" && args[0] != "load")) {
-        return usageError("system takes save or load and a file");
+        return usageError(options, cliText(lang, "system takes save or load and a file"));
     }
     BackupSession session(options);
     if (!session.ok())

@@ -1,5 +1,6 @@
 // Argument checks shared by plnctl's commands.
 #include "cli_commands.h"
+#include "cli_help.h"
 
 #include <cstdlib>
 
@@ -18,9 +19,8 @@ std::optional<int16_t> bankNumberArgument(const std::string& text)
     return n ? std::optional<int16_t>(int16_t(*n)) : std::nullopt;
 }
 
-int usageError(const std::string& what)
+int usageError(const CliOptions& options, const std::string& what)
 {
-    std::fprintf(stderr, "plnctl: %s\n", what.c_str());
-    printUsage();
+    std::fprintf(stderr, "plnctl: %s\n%s\n", what.c_str(), seeHelpLine(options.command, options.language).c_str());
     return kExitUsage;
 }

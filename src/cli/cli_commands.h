@@ -1,6 +1,6 @@
 #pragma once
-// plnctl: the command-line front end. main.cpp parses the global options and hands the
-// command to the function that owns it.
+// plnctl: the command-line front end. main.cpp reads the command line (cli_parser.h) and
+// hands the command to the function that owns it.
 
 #include <cstdint>
 #include <cstdio>
@@ -18,9 +18,14 @@ struct CliOptions {
     std::string host;                    // --host ADDR[:PORT]
     std::string delimiter;               // --delimiter CR|LF|CRLF, "" = from the settings
     int language = 1;                    // gLanguage: --language, else the locale
+    const struct CommandSpec* command = nullptr; // the command being run (option_table.h)
+    bool json = false;                   // --json: one JSON object on stdout
+    bool quiet = false;                  // -q: no progress
+    bool probe = false;                  // ports --probe
+    std::vector<std::string> convertOptions; // convert's options as "--name", value pairs
 };
 
-// Exit codes of every command.
+// Exit codes of every command (a signal that stops plnctl gives 128 + its number).
 enum CliExit : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 // `convert`: raw files to BMP and BMP to raw (convert_command.cpp).
@@ -43,8 +48,8 @@ int runBackupCommand(const CliOptions& options, const std::string& command,
 // `xmodem recv|send FILE`: one bare XMODEM transfer on the link (xmodem_command.cpp).
 int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& args);
 
-// Prints the usage text (to stderr after a usage error, to stdout for --help).
-void printUsage(std::FILE* to = stderr);
+// `ports [--probe]`: the serial ports and where a controller answers (ports_command.cpp).
+int runPortsCommand(const CliOptions& options, const std::vector<std::string>& args);
 
 // A whole decimal number from lowest to highest, or nullopt (cli_arguments.cpp).
 std::optional<long> integerArgument(const std::string& text, long lowest, long highest);
@@ -52,5 +57,6 @@ std::optional<long> integerArgument(const std::string& text, long lowest, long h
 // A bank or bank group number from the command line (0 to 31), or nullopt (cli_arguments.cpp).
 std::optional<int16_t> bankNumberArgument(const std::string& text);
 
-// Reports a usage error on stderr with the usage text after it; returns kExitUsage.
-int usageError(const std::string& what);
+// Reports a usage error on stderr: "plnctl: what" and "see plnctl COMMAND --help" (what is
+// already in the user's language); returns kExitUsage.
+int usageError(const CliOptions& options, const std::string& what);

@@ -1,5 +1,7 @@
 #include "cli_link.h"
 
+#include "cli_texts.h"
+
 #include "app/settings.h"
 #include "link/command_channel.h"
 #include "link/framing.h"
@@ -7,14 +9,23 @@
 
 #include <cstdio>
 
+void CliLink::fail(const std::string& line)
+{
+    openFailure = line;
+    std::fprintf(stderr, "plnctl: %s\n", line.c_str());
+}
+
 bool CliLink::open()
 {
+    const int lang = options_.language;
     state.programFolder = options_.programFolder;
     state.textFolder = options_.textFolder;
     // The language is the user's (the locale or --language), never Setting.ini's.
     state.gLanguage = options_.language;
-    if (!fncLoadComSettings(state, messages))
+    if (!fncLoadComSettings(state, messages)) {
+        openFailure = prompter.lastText;
         return false;
+    }
     state.gLanDelimiter = kCR;
     if (!options_.delimiter.empty()) {
         state.gComDelimiter = *terminatorFromName(options_.delimiter);
@@ -26,7 +37,7 @@ bool CliLink::open()
     if (!options_.host.empty()) {
         auto address = parseLanAddress(options_.host);
         if (!address) {
-            std::fprintf(stderr, "plnctl: bad address %s\n", options_.host.c_str());
+            fail(cliFormat(lang, "bad address %s", options_.host.c_str()));
             return false;
         }
         link->socket().setRemote(address->host, address->port);
@@ -38,33 +49,50 @@ bool CliLink::open()
     if (options_.com)
         state.gComPort = int16_t(*options_.com);
     if (options_.device.empty() && link->channel().deviceName(state.gComPort).empty()) {
-        std::fprintf(stderr,
-                     "plnctl: no serial port %d was found; name its device with PLNTOOL_COM%d=PATH or use --device PATH\n",
-                     int(state.gComPort), int(state.gComPort));
+        fail(cliFormat(lang, "no serial port %d was found; name its device with PLNTOOL_COM%d=PATH or use --device PATH "
+                             "(plnctl ports lists the ports)",
+                       int(state.gComPort), int(state.gComPort)));
         return false;
     }
     if (!options_.device.empty()) {
         std::string device = options_.device;
         link->channel().setDeviceResolver([device](int) { return device; });
-        if (!options_.deviceSettings.empty())
-            state.gComSettings = options_.deviceSettings;
     }
+    if (!options_.deviceSettings.empty())
+        state.gComSettings = options_.deviceSettings;
     if (link->channel().fncOpenComPort() != 0) {
-        std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
+        fail(log.last);
         return false;
     }
     state.gLinkMode = 1;
     return true;
 }
 
-void CliLink::reportLostDevice() const
+std::string CliLink::serialName() const
 {
+    if (!options_.device.empty())
+        return options_.device;
+    return "COM" + std::to_string(state.gComPort) + " = " + link->channel().deviceName(state.gComPort);
+}
+
+void CliLink::reportFailedExchange() const
+{
+    if (!link || state.gLinkMode != 1) {
+        if (log.last.rfind("COM", 0) == 0)
+            std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
+        return;
+    }
+    // A device that went away says so with the system's reason; a silent one is named, so a
+    // PC that talks to the wrong port says which one it used.
     if (log.last.rfind("COM", 0) == 0)
         std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
+    else if (prompter.lastNumber == kMsgNoReply)
+        cliSay(options_.language, "no valid reply on %s (%s)", serialName().c_str(), state.gComSettings.c_str());
 }
 
 bool CliLink::connectNow()
 {
+    const int lang = options_.language;
     TcpSocket& socket = link->socket();
     if (state.gLinkMode != 2 || socket.state() == kSockConnected)
         return true;
@@ -74,13 +102,13 @@ bool CliLink::connectNow()
         int s = socket.state();
         if (s == kSockClosed || s == kSockClosing || s == kSockError) {
             std::string reason = socket.errorReason();
-            std::fprintf(stderr, "plnctl: cannot connect to %s: %s\n", options_.host.c_str(),
-                         reason.empty() ? "the connection was closed" : reason.c_str());
+            fail(cliFormat(lang, "cannot connect to %s: %s", options_.host.c_str(),
+                           reason.empty() ? cliText(lang, "the connection was closed") : reason.c_str()));
             return false;
         }
         if (link->clock().nowMs() >= limit) {
-            std::fprintf(stderr, "plnctl: no answer from %s within %lld seconds\n", options_.host.c_str(),
-                         static_cast<long long>(kLanReconnectMs / 1000));
+            fail(cliFormat(lang, "no answer from %s within %lld seconds", options_.host.c_str(),
+                           static_cast<long long>(kLanReconnectMs / 1000)));
             return false;
         }
         link->waiter().waitUntil(limit, Pump::NonInput);

@@ -29,10 +29,16 @@ public:
     // TCP: connects now unless connected, waiting up to 6000 ms; false (the socket's reason
     // printed) when it does not.
     bool connectNow();
-    // A serial device that went away during a wait: prints its status line, which names the
-    // device and the system's reason ("COM1 /dev/ttyUSB0: ..."), as the windows show it.
+    // After an exchange that failed: a serial device that went away prints its status line,
+    // which names the device and the system's reason ("COM1 /dev/ttyUSB0: ..."), as the
+    // windows show it; a serial device that stayed silent is named ("COM1 = /dev/ttyS0").
     // Clear log.last before the exchange.
-    void reportLostDevice() const;
+    void reportFailedExchange() const;
+    // "COM1 = /dev/ttyS0", or the --device path.
+    std::string serialName() const;
+
+    // Why open() failed, as printed (for a --json report).
+    std::string openFailure;
 
     AppState state;
     StderrPrompter prompter;
@@ -41,5 +47,7 @@ public:
     std::unique_ptr<DeviceLink> link;
 
 private:
+    void fail(const std::string& line);
+
     const CliOptions& options_;
 };

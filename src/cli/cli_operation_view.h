@@ -6,16 +6,22 @@
 
 #include "operations/operation_view.h"
 
+#include <functional>
 #include <memory>
 
 class CliOperationView : public OperationView {
 public:
     explicit CliOperationView(bool showProgress) : showProgress_(showProgress) {}
 
+    // When set, the byte counts and the size go here instead of the progress line (backup and
+    // restore draw one line for the whole run).
+    std::function<void(int64_t)> onBytes;
+    std::function<void(int64_t)> onMaximum;
+
     void setStep(long, const std::string&) override {}
     void setReadVisible(bool) override {}
     void setProgressVisible(bool) override {}
-    void showWindow() override { printer_ = std::make_unique<ProgressPrinter>(showProgress_); }
+    void showWindow() override { printer_ = std::make_unique<ProgressPrinter>(showProgress_ && !onBytes); }
     void unloadWindow() override { printer_.reset(); }
     void setMainWindowEnabled(bool) override {}
     void repaint() override {}
@@ -23,6 +29,8 @@ public:
     void setProgressMaximum(int64_t maximum) override
     {
         maximum_ = maximum;
+        if (onMaximum)
+            onMaximum(maximum);
         if (printer_)
             printer_->setTotal(maximum);
     }
@@ -31,6 +39,8 @@ public:
     int64_t progressValue() const override { return value_; }
     void transferred(int64_t bytes) override
     {
+        if (onBytes)
+            onBytes(bytes);
         if (printer_)
             printer_->update(bytes);
     }

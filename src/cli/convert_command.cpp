@@ -1,6 +1,7 @@
 // plnctl convert: raw files (.BYR/.GRY) to BMP exactly as one entry of the batch conversion,
 // and a BMP to a raw file the way "open BMP, save as raw" does.
 #include "cli_commands.h"
+#include "cli_texts.h"
 #include "convert_options.h"
 #include "private_work_folder.h"
 
@@ -139,8 +140,12 @@ int runConvertCommand(const CliOptions& options, const std::vector<std::string>&
 {
     ConvertOptions convertOptions;
     std::string problem;
-    if (!parseConvertOptions(args, convertOptions, problem))
-        return usageError("convert: " + problem);
+    // The options as the command line's parser found them, then the inputs.
+    std::vector<std::string> line = options.convertOptions;
+    line.push_back("--");
+    line.insert(line.end(), args.begin(), args.end());
+    if (!parseConvertOptions(line, convertOptions, problem))
+        return usageError(options, cliText(options.language, problem.c_str()));
     // The program folder's TMP belongs to PLNTOOL (and to any other plnctl run): this run's
     // work files live in a folder of its own.
     PrivateWorkFolder work;

@@ -51,7 +51,8 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
             onlyInputs = true;
             continue;
         }
-        if (arg != "--pattern" && arg != "--gain" && arg != "-o" && arg != "-d") {
+        if (arg != "--pattern" && arg != "--gain" && arg != "-o" && arg != "-d" && arg != "--output" &&
+            arg != "--directory") {
             error = "unknown option " + arg;
             return false;
         }
@@ -72,7 +73,7 @@ bool parseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
                 return false;
             }
             options.overrides.hasGains = true;
-        } else if (arg == "-o") {
+        } else if (arg == "-o" || arg == "--output") {
             if (!options.output.empty() || value.empty()) {
                 error = "give one non-empty -o";
                 return false;

@@ -4,6 +4,8 @@
 #include "cli_commands.h"
 #include "cli_link.h"
 #include "cli_operation_view.h"
+#include "cli_texts.h"
+#include "json_report.h"
 #include "private_work_folder.h"
 #include "sigint_stop.h"
 
@@ -51,18 +53,19 @@ std::string lowerExtension(const fs::path& p)
     return ext;
 }
 
-int usage(const std::string& what)
+int usage(const CliOptions& options, const char* what)
 {
-    return usageError("image: " + what);
+    return usageError(options, cliText(options.language, what));
 }
 
 // One download or upload on one link, with Ctrl+C as the Stop button.
 struct ImageRun {
-    explicit ImageRun(const CliOptions& options) : cli(options), view(stderrIsTerminal()) {}
+    explicit ImageRun(const CliOptions& options) : cli(options), view(stderrIsTerminal() && !options.quiet) {}
 
     bool start()
     {
         if (!work.ok()) {
+            cli.openFailure = work.error();
             std::fprintf(stderr, "plnctl: %s\n", work.error().c_str());
             return false;
         }
@@ -84,10 +87,13 @@ struct ImageRun {
 // Says why the controller part failed when nothing has said it yet.
 int failed(const ImageRun& run, int shownBefore, const char* what)
 {
+    const int lang = run.cli.state.gLanguage;
     if (run.interrupted())
-        std::fprintf(stderr, "plnctl: stopped\n");
+        cliSay(lang, "%s", cliText(lang, "stopped"));
     else if (run.cli.prompter.shown == shownBefore)
-        std::fprintf(stderr, "plnctl: %s\n", what);
+        cliSay(lang, "%s", cliText(lang, what));
+    else
+        run.cli.reportFailedExchange();
     return run.stop ? run.stop->exitStatus(kExitFailed) : kExitFailed;
 }
 
@@ -97,42 +103,55 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
     if (which != "live") {
         std::optional<long> n = integerArgument(which, 0, 99);
         if (!n)
-            return usage("get takes an image number from 0 to 99 or live");
+            return usage(options, "image get takes an image number from 0 to 99 or live");
         number = int16_t(*n);
     }
     const std::string ext = lowerExtension(out);
     const bool bmp = ext == ".bmp";
     if (!bmp && ext != ".byr" && ext != ".gry")
-        return usage("the output must end in .bmp, .BYR or .GRY");
+        return usage(options, "the output must end in .bmp, .BYR or .GRY");
 
+    const int lang = options.language;
+    JsonReport report(options, "image get");
+    report.set("image", QString::fromStdString(which));
     ImageRun run(options);
     if (!run.start())
-        return kExitFailed;
+        return report.failed(run.cli.prompter, 0, run.cli.openFailure);
     OperationContext ctx = run.context();
     const int before = run.cli.prompter.shown;
-    if (!fncImgConvert(ctx, number, run.work.tmp()))
-        return failed(run, before, "the image was not downloaded");
+    if (!fncImgConvert(ctx, number, run.work.tmp())) {
+        const int status = failed(run, before, "the image was not downloaded");
+        report.failed(run.cli.prompter, before,
+                      cliText(lang, run.interrupted() ? "stopped" : "the image was not downloaded"));
+        return status;
+    }
 
     StderrReporter reporter(out.string());
     fs::path result = run.work.tmp() / kDownloadFile;
     if (bmp) {
         result = fncConvertProcess(run.cli.state.images, reporter, run.work.root(), run.work.tmp(), kDownloadFile, 1);
         if (result.empty()) {
-            reporter.print("the downloaded image could not be converted");
-            return kExitFailed;
+            const std::string what = cliText(lang, "the downloaded image could not be converted");
+            reporter.print(what);
+            return report.failed(run.cli.prompter, run.cli.prompter.shown, what);
         }
     }
     std::string error;
     if (!copyFileReplacing(result, out, error)) {
         reporter.print(error);
-        return kExitFailed;
+        return report.failed(run.cli.prompter, run.cli.prompter.shown, error);
     }
-    return kExitOk;
+    if (!report.addFile(out.parent_path(), out.filename().string(), error)) {
+        reporter.print(error);
+        return report.failed(run.cli.prompter, run.cli.prompter.shown, error);
+    }
+    report.set("file", QString::fromStdString(out.string()));
+    return report.ok();
 }
 
 // Takes the picture or raw file in as the File menu's open commands do, leaving the upload
 // image ready for the upload.
-bool loadForUpload(ImageWorkspace& ws, const PrivateWorkFolder& work, const fs::path& in, StderrReporter& reporter)
+bool loadForUpload(int language, ImageWorkspace& ws, const PrivateWorkFolder& work, const fs::path& in, StderrReporter& reporter)
 {
     const fs::path workFile = work.tmp() / kDownloadFile;
     if (lowerExtension(in) == ".bmp") {
@@ -144,7 +163,7 @@ bool loadForUpload(ImageWorkspace& ws, const PrivateWorkFolder& work, const fs::
     if (!fncReadFile_PLN(ws, in, reporter) || !fncMakeTmpBinFile(ws, workFile, reporter))
         return false;
     if (fncConvertProcess(ws, reporter, work.root(), work.tmp(), kDownloadFile, 0).empty()) {
-        reporter.print("the image could not be converted");
+        reporter.print(cliText(language, "the image could not be converted"));
         return false;
     }
     return true;
@@ -154,14 +173,14 @@ int putImage(const CliOptions& options, const fs::path& in)
 {
     const std::string ext = lowerExtension(in);
     if (ext != ".bmp" && ext != ".byr" && ext != ".gry")
-        return usage("the input must end in .bmp, .BYR or .GRY");
+        return usage(options, "the input must end in .bmp, .BYR or .GRY");
 
     ImageRun run(options);
     if (!run.start())
         return kExitFailed;
     StderrReporter reporter(in.string());
     ImageWorkspace& ws = run.cli.state.images;
-    if (!loadForUpload(ws, run.work, in, reporter))
+    if (!loadForUpload(options.language, ws, run.work, in, reporter))
         return kExitFailed;
     const int before = run.cli.prompter.shown;
     if (!queryUploadHeader(*run.cli.link, ws))
@@ -182,5 +201,5 @@ int runImageCommand(const CliOptions& options, const std::vector<std::string>& a
         return getImage(options, args[1], args[2]);
     if (args.size() == 2 && args[0] == "put")
         return putImage(options, args[1]);
-    return usage("use image get N|live OUT or image put IN");
+    return usage(options, "use image get N|live OUT or image put IN");
 }

@@ -2,6 +2,8 @@
 // same link code as the windows; message boxes become lines on stderr.
 #include "cli_commands.h"
 #include "cli_link.h"
+#include "cli_texts.h"
+#include "json_report.h"
 #include "reply_output.h"
 
 #include "link/judgement.h"
@@ -20,11 +22,17 @@ struct Plan {
     bool result = false;
 };
 
-std::optional<Plan> planFor(const std::string& command, const std::vector<std::string>& args)
+std::optional<Plan> planFor(const CliOptions& options, const std::string& command,
+                            const std::vector<std::string>& args)
 {
+    const int lang = options.language;
+    auto wrong = [&](const std::string& what) -> std::optional<Plan> {
+        usageError(options, what);
+        return std::nullopt;
+    };
     if (command == "send") {
         if (args.empty())
-            return usageError("send needs the command text"), std::nullopt;
+            return wrong(cliText(lang, "send needs the command text"));
         std::string text;
         for (const auto& a : args)
             text += (text.empty() ? "" : " ") + a;
@@ -35,7 +43,7 @@ std::optional<Plan> planFor(const std::string& command, const std::vector<std::s
     if ((command == "bank" || command == "group")) {
         auto n = args.size() == 2 && args[0] == "select" ? bankNumberArgument(args[1]) : std::nullopt;
         if (!n)
-            return usageError(command + " select takes a number from 0 to 31"), std::nullopt;
+            return wrong(cliFormat(lang, "%s select takes a number from 0 to 31", command.c_str()));
         return Plan{(command == "bank" ? "BANK " : "BG ") + std::to_string(*n), "OK"};
     }
     if (command == "measure" && args.size() == 1) {
@@ -47,63 +55,72 @@ std::optional<Plan> planFor(const std::string& command, const std::vector<std::s
             return Plan{"M /C", "OK"};
         if (args[0] == "stop")
             return Plan{"M /E"};
-        return usageError("measure takes once, inspect, start or stop"), std::nullopt;
     }
+    if (command == "measure")
+        return wrong(cliText(lang, "measure takes once, inspect, start or stop"));
     if (command == "result" && args.empty())
         return Plan{"DATAGET 2 0", "", false, true};
-    if (command == "capture" || command == "measure" || command == "result")
-        return usageError("wrong arguments for " + command), std::nullopt;
-    std::fprintf(stderr, "plnctl: unknown command %s\n", command.c_str());
-    printUsage();
-    return std::nullopt;
+    return wrong(cliFormat(lang, "%s takes no arguments", command.c_str()));
 }
 
 } // namespace
 
 int runLinkCommand(const CliOptions& options, const std::string& command, const std::vector<std::string>& args)
 {
-    auto plan = planFor(command, args);
+    auto plan = planFor(options, command, args);
     if (!plan)
         return kExitUsage;
+    const int lang = options.language;
+    JsonReport report(options, command == "measure" ? command + " " + args[0] : command);
 
     CliLink cli(options);
     if (!cli.open())
-        return kExitFailed;
+        return report.failed(cli.prompter, 0, cli.openFailure);
     DeviceLink& link = *cli.link;
     StderrPrompter& prompter = cli.prompter;
     Messenger& messages = cli.messages;
     cli.log.last.clear();
 
+    report.set("sent", QString::fromStdString(plan->command));
+    const int before = prompter.shown;
     std::string reply = link.fncSendCommand(plan->command);
     if (reply.empty() || reply == "ER") {
         // The channel has said why, unless the program folder lacks its message file.
-        if (prompter.shown == 0)
-            std::fprintf(stderr, "plnctl: %s\n", reply == "ER" ? "the controller answered ER" : "no reply from the controller");
-        cli.reportLostDevice();
-        return kExitFailed;
+        const char* what = reply == "ER" ? "the controller answered ER" : "no reply from the controller";
+        if (prompter.shown == before)
+            cliSay(lang, "%s", cliText(lang, what));
+        cli.reportFailedExchange();
+        return report.failed(prompter, before, cliText(lang, what));
     }
+    report.set("reply", QString::fromStdString(reply));
     if (plan->printReply)
         return printReplyLine(stdout, reply) ? kExitOk : kExitFailed;
     if (!plan->expect.empty() && reply != plan->expect) {
-        std::fprintf(stderr, "plnctl: the controller answered %s\n", escapeForTerminal(reply).c_str());
-        return kExitFailed;
+        cliSay(lang, "the controller answered %s", escapeForTerminal(reply).c_str());
+        return report.failed(prompter, before, cliFormat(lang, "the controller answered %s", reply.c_str()));
     }
     if (plan->result) {
         long label = judgementLabel(reply);
         if (label == 0) {
-            std::fprintf(stderr, "plnctl: the controller answered %s\n", escapeForTerminal(reply).c_str());
-            return kExitFailed;
+            cliSay(lang, "the controller answered %s", escapeForTerminal(reply).c_str());
+            return report.failed(prompter, before, cliFormat(lang, "the controller answered %s", reply.c_str()));
         }
         std::string judgement = messages.fncGetMessage("Label", label);
-        int before = prompter.shown;
+        const int beforeValue = prompter.shown;
         std::string value = link.fncSendCommand("DATAGET 2 1");
         if (value.empty()) {
-            if (prompter.shown == before)
-                std::fprintf(stderr, "plnctl: no reply from the controller\n");
-            cli.reportLostDevice();
-            return kExitFailed;
+            if (prompter.shown == beforeValue)
+                cliSay(lang, "%s", cliText(lang, "no reply from the controller"));
+            cli.reportFailedExchange();
+            return report.failed(prompter, beforeValue, cliText(lang, "no reply from the controller"));
         }
+        report.set("judgement", QString::fromStdString(judgement));
+        report.set("judgementCode", QString::fromStdString(reply));
+        report.set("value", QString::fromStdString(value));
+        if (options.json)
+            return report.ok();
+        report.ok();
         return printReplyLine(stdout, judgement + "\t" + value) ? kExitOk : kExitFailed;
     }
-    return kExitOk;
+    return report.ok();
 }

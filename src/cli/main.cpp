@@ -1,145 +1,116 @@
-// plnctl [--program-folder DIR] [--com N | --device PATH [--settings S] | --host ADDR[:PORT]]
-//        [--delimiter CR|LF|CRLF] [--language japanese|english] COMMAND ...
+// plnctl [OPTIONS] COMMAND [ARGUMENTS]: the options and commands are those of option_table.cpp.
 #include "cli_commands.h"
+#include "cli_help.h"
 #include "cli_language.h"
-
-#include "app/program_folder.h"
-#include "app/qt_translations.h"
+#include "cli_parser.h"
+#include "cli_texts.h"
 
 #include "app/com_settings.h"
+#include "app/program_folder.h"
+#include "app/qt_translations.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <string_view>
 
-void printUsage(std::FILE* to)
+namespace {
+
+// Reads the parsed options into CliOptions; false (mistake printed) for a value that is wrong.
+bool takeOptions(const ParsedCommandLine& line, CliOptions& options)
 {
-    std::fputs(
-        "usage: plnctl [--program-folder DIR] [--com N | --device PATH [--settings S] | --host ADDR[:PORT]]\n"
-        "              [--delimiter CR|LF|CRLF] [--language japanese|english] COMMAND\n"
-        "       plnctl --help | --version\n"
-        "options:\n"
-        "  --program-folder DIR            the folder with Setting.ini and the texts (default: plnctl's own)\n"
-        "  --com N                         serial port N (1-16) with the settings of Setting.ini\n"
-        "  --device PATH [--settings S]    this serial device, e.g. /dev/ttyUSB0 and \"38400,N,8,1\"\n"
-        "  --host ADDR[:PORT]              the controller's address on the LAN (port 23 by default)\n"
-        "  --delimiter CR|LF|CRLF          the command terminator (default: Setting.ini's)\n"
-        "  --language japanese|english     the language of the messages (default: from LC_ALL, LC_MESSAGES, LANG)\n"
-        "commands:\n"
-        "  convert [--pattern RGGB|GBRG|GRBG|BGGR] [--gain R,G,B] INPUT... (-o OUTPUT | -d DIR)\n"
-        "  send TEXT                       send one command line, print the reply\n"
-        "  capture                         capture an image on the controller\n"
-        "  image get N|live OUT            download image N (0..99) or the live image: OUT.bmp as\n"
-        "                                  the window shows it, OUT.BYR/.GRY the raw file received\n"
-        "  image put IN                    upload a .bmp or raw (.BYR/.GRY) image, gains taken out\n"
-        "  bank select N | group select N  switch the active bank or bank group\n"
-        "  bank save|load N FILE           save bank N (0..31) into FILE, or load FILE into it\n"
-        "  group save|load N FILE          the same for bank group N\n"
-        "  system save|load FILE           the same for the system data\n"
-        "  backup DIR                      save every bank, bank group and the system data into DIR\n"
-        "                                  (BANK/, BANKGRP/, SYSTEM/ and MANIFEST.txt, written last)\n"
-        "  restore DIR                     check DIR against its manifest, then load it all back\n"
-        "  measure once|inspect|start|stop run or stop a measurement\n"
-        "  result                          print the judgement and the measured value\n"
-        "  xmodem recv|send FILE           receive or send one file with XMODEM, no command first\n",
-        to);
+    const int lang = options.language;
+    auto wrong = [&](const std::string& what) {
+        usageError(options, what);
+        return false;
+    };
+    if (line.has("program-folder")) {
+        options.programFolder = line.value("program-folder");
+        options.textFolder = options.programFolder;
+    }
+    if (line.has("language") && !cliLanguageFromFlag(line.value("language")))
+        return wrong(cliText(lang, "--language takes japanese or english"));
+    if (line.has("com")) {
+        auto n = integerArgument(line.value("com"), 1, 16);
+        if (!n)
+            return wrong(cliText(lang, "--com takes a port number from 1 to 16"));
+        options.com = int(*n);
+    }
+    // An empty value would silently fall back to Setting.ini's serial port.
+    for (const char* name : {"device", "host"})
+        if (line.has(name) && line.value(name).empty())
+            return wrong(cliFormat(lang, "--%s needs a non-empty value", name));
+    options.device = line.value("device");
+    options.host = line.value("host");
+    if (line.has("settings")) {
+        options.deviceSettings = line.value("settings");
+        if (ComSettingsCheck check = checkComSettings(options.deviceSettings); !check.ok())
+            return wrong("--settings: " + check.problem);
+    }
+    if (line.has("delimiter")) {
+        options.delimiter = line.value("delimiter");
+        if (options.delimiter != "CR" && options.delimiter != "LF" && options.delimiter != "CRLF")
+            return wrong(cliText(lang, "--delimiter takes CR, LF or CRLF"));
+    }
+    const int links = (options.com ? 1 : 0) + (options.device.empty() ? 0 : 1) + (options.host.empty() ? 0 : 1);
+    if (links > 1)
+        return wrong(cliText(lang, "give at most one of --com, --device, --host"));
+    if (!options.deviceSettings.empty() && !options.host.empty())
+        return wrong(cliText(lang, "--settings goes with --com or --device, not with --host"));
+    options.json = line.has("json");
+    options.quiet = line.has("quiet");
+    options.probe = line.has("probe");
+    // convert reads its own options again from this list.
+    for (const char* name : {"pattern", "gain", "output", "directory"}) {
+        auto it = line.values.find(name);
+        if (it == line.values.end())
+            continue;
+        for (const std::string& v : it->second)
+            options.convertOptions.insert(options.convertOptions.end(), {std::string("--") + name, v});
+    }
+    return true;
 }
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     CliOptions options;
-    options.language = cliLanguageFromLocale();
     const ProgramFolders folders =
         chooseProgramFolders(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
     options.programFolder = folders.settings;
     options.textFolder = folders.texts;
 
-    int i = 1;
-    auto value = [&](std::string_view flag) -> const char* {
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "plnctl: %.*s needs a value\n", int(flag.size()), flag.data());
-            return nullptr;
-        }
-        return argv[++i];
-    };
-    for (; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (arg.rfind("--", 0) != 0)
-            break;
-        const char* v = nullptr;
-        if (arg == "--help") {
-            printUsage(stdout);
-            return kExitOk;
-        }
-        if (arg == "--version") {
-            std::printf("plnctl %s\n", PLNTOOL_VERSION);
-            return kExitOk;
-        }
-        if (!(v = value(arg)))
-            return kExitUsage;
-        if (arg == "--program-folder") {
-            options.programFolder = v;
-            options.textFolder = v;
-        } else if (arg == "--com") {
-            auto n = integerArgument(v, 1, 16);
-            if (!n) {
-                std::fprintf(stderr, "plnctl: --com takes a port number from 1 to 16\n");
-                return kExitUsage;
-            }
-            options.com = int(*n);
-        } else if (arg == "--device" || arg == "--host") {
-            // An empty value would silently fall back to Setting.ini's serial port.
-            if (*v == '\0') {
-                std::fprintf(stderr, "plnctl: %s needs a non-empty value\n", argv[i - 1]);
-                return kExitUsage;
-            }
-            (arg == "--device" ? options.device : options.host) = v;
-        } else if (arg == "--settings") {
-            options.deviceSettings = v;
-            if (ComSettingsCheck check = checkComSettings(v); !check.ok()) {
-                std::fprintf(stderr, "plnctl: --settings: %s\n", check.problem.c_str());
-                return kExitUsage;
-            }
-        } else if (arg == "--language") {
-            auto language = cliLanguageFromFlag(v);
-            if (!language) {
-                std::fprintf(stderr, "plnctl: --language takes japanese or english\n");
-                return kExitUsage;
-            }
-            options.language = *language;
-        } else if (arg == "--delimiter") {
-            options.delimiter = v;
-            if (options.delimiter != "CR" && options.delimiter != "LF" && options.delimiter != "CRLF") {
-                std::fprintf(stderr, "plnctl: --delimiter takes CR, LF or CRLF\n");
-                return kExitUsage;
-            }
-        } else {
-            std::fprintf(stderr, "plnctl: unknown option %s\n", argv[i]);
-            printUsage();
-            return kExitUsage;
-        }
+    const ParsedCommandLine line =
+        parseCommandLine(std::vector<std::string>(argv, argv + argc), cliLanguageFromLocale());
+    options.language = line.language;
+    options.command = line.command;
+    switch (line.outcome) {
+    case ParsedCommandLine::Outcome::UsageError:
+        return usageError(options, line.error);
+    case ParsedCommandLine::Outcome::Help:
+        std::fputs(helpText(line.command, options.language).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+    case ParsedCommandLine::Outcome::Version:
+        std::printf("plnctl %s\n", PLNTOOL_VERSION);
+        return kExitOk;
+    case ParsedCommandLine::Outcome::Run:
+        break;
     }
-    int links = (options.com ? 1 : 0) + (options.device.empty() ? 0 : 1) + (options.host.empty() ? 0 : 1);
-    if (links > 1 || (!options.deviceSettings.empty() && options.device.empty())) {
-        std::fprintf(stderr, "plnctl: give at most one of --com, --device, --host (--settings goes with --device)\n");
+    if (!takeOptions(line, options))
         return kExitUsage;
-    }
-    if (i >= argc) {
-        printUsage();
-        return kExitUsage;
-    }
+
     // Qt's own texts (the socket's error reasons) in the language of the messages.
     std::unique_ptr<QTranslator> qtTexts = qtTranslatorFor(options.language);
     if (qtTexts)
         QCoreApplication::installTranslator(qtTexts.get());
-    std::string command = argv[i++];
-    std::vector<std::string> args(argv + i, argv + argc);
+    const std::string command = line.command->name;
+    const std::vector<std::string>& args = line.arguments;
     if (command == "convert")
         return runConvertCommand(options, args);
+    if (command == "ports")
+        return runPortsCommand(options, args);
     if (command == "image")
         return runImageCommand(options, args);
     if (isBackupCommand(command, args))

@@ -10,6 +10,9 @@
 class StderrPrompter : public Prompter {
 public:
     int shown = 0;
+    // The last box, for a --json report: its number (-1 for a fixed text) and its text.
+    long lastNumber = -1;
+    std::string lastText;
 
     int show(const BoxRequest& box) override
     {
@@ -19,6 +22,8 @@ public:
             if (c != '\r')
                 text += c;
         std::fprintf(stderr, "%s\n", text.c_str());
+        lastNumber = box.number;
+        lastText = text;
         int buttons = box.style & 0x0F;
         return buttons == 3 || buttons == 4 ? kAnswerYes : kAnswerOK;
     }

@@ -3,6 +3,7 @@
 // controller's closing reply is still taken.
 #include "cli_commands.h"
 #include "cli_link.h"
+#include "cli_texts.h"
 #include "progress_printer.h"
 #include "sigint_stop.h"
 
@@ -29,7 +30,7 @@ const char* reasonFor(int status)
 int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& args)
 {
     if (args.size() != 2 || (args[0] != "recv" && args[0] != "send"))
-        return usageError("xmodem takes recv FILE or send FILE");
+        return usageError(options, cliText(options.language, "xmodem takes recv FILE or send FILE"));
     const bool receiving = args[0] == "recv";
     const std::filesystem::path file = args[1];
 
@@ -37,7 +38,8 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
     if (!cli.open() || !cli.connectNow())
         return kExitFailed;
     SigintStop stop(cli.state, &cli.link->channel());
-    ProgressPrinter printer(stderrIsTerminal());
+    const int lang = options.language;
+    ProgressPrinter printer(stderrIsTerminal() && !options.quiet);
     ProgressTransferView view(printer);
     TransferControl control(*cli.link, view);
 
@@ -48,7 +50,7 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
     } catch (const LinkError& e) {
         printer.finish();
         if (e.number() == kErrEmptyFile)
-            std::fprintf(stderr, "plnctl: %s is empty: there is nothing to send\n", file.string().c_str());
+            cliSay(lang, "%s is empty: there is nothing to send", file.string().c_str());
         else if (e.number() != kErrLinkReported) // a broken connection has been told already
             std::fprintf(stderr, "plnctl: %s\n", e.what());
         return stop.exitStatus(kExitFailed);
@@ -58,6 +60,6 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
         return kExitOk;
     // Messages 22 and 23 and failures with a box have been printed already.
     if (cli.prompter.shown == before)
-        std::fprintf(stderr, "plnctl: %s\n", reasonFor(control.lastStatus()));
+        cliSay(lang, "%s", cliText(lang, reasonFor(control.lastStatus())));
     return stop.exitStatus(kExitFailed);
 }

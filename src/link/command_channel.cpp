@@ -215,7 +215,7 @@ void CommandChannel::endLostSerialLink()
     state_.gLinkMode = 0;
     lostInExchange_ = true;
     notifier_.notify();
-    messages_.fncShowMessage("Message", kMsgSerialLinkLost, name);
+    messages_.fncShowMessageAbout("Message", kMsgSerialLinkLost, name);
 }
 
 std::string CommandChannel::fncLanTransact(const std::string& command, bool* xmodemTraffic)

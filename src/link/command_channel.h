@@ -23,7 +23,7 @@ inline constexpr int64_t kLanReconnectMs = 6000;
 inline constexpr long kMsgNoLink = 21;
 inline constexpr long kMsgNoReply = 22;
 inline constexpr long kMsgErrorReply = 24;
-inline constexpr long kMsgSerialLinkLost = 290;
+inline constexpr long kMsgSerialLinkLost = 300;
 
 // Texts of the connection log (Label n of the message file).
 inline constexpr long kLabelPortOpened = 301;

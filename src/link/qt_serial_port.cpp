@@ -12,7 +12,8 @@
 #include <cstring>
 #endif
 
-QtSerialPort::QtSerialPort()
+QtSerialPort::QtSerialPort(std::unique_ptr<SerialLatencyDriver> latency)
+    : latencyDriver_(latency ? std::move(latency) : std::make_unique<SystemSerialLatencyDriver>())
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::inputArrived);
@@ -29,7 +30,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
         lost_ = true;
         // A dead device stays readable for ever: left open, its notifier would keep the
         // event loop busy. Closed once this notification has been handled.
-        QMetaObject::invokeMethod(this, [this] { if (lost_) port_.close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { if (lost_) closePort(); }, Qt::QueuedConnection);
     }
 }
 
@@ -93,13 +94,23 @@ bool QtSerialPort::open(const SerialConfig& config, std::string* reason)
     port_.readAll();
     port_.clearError();
     lost_ = false;
+    // Binary mode is a transfer: each block and each ACK should not wait for the adapter's
+    // latency timer.
+    if (config.binary)
+        lowLatency_.emplace(*latencyDriver_, int(port_.handle()));
     return true;
+}
+
+void QtSerialPort::closePort()
+{
+    lowLatency_.reset();
+    if (port_.isOpen())
+        port_.close();
 }
 
 void QtSerialPort::close()
 {
-    if (port_.isOpen())
-        port_.close();
+    closePort();
     port_.clearError();
     lost_ = false;
 }

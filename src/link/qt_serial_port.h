@@ -1,15 +1,20 @@
 #pragma once
 // SerialPort over QSerialPort.
 
+#include "serial_latency.h"
 #include "serial_port.h"
 
 #include <QObject>
 #include <QSerialPort>
 
+#include <memory>
+#include <optional>
+
 class QtSerialPort : public QObject, public SerialPort {
     Q_OBJECT
 public:
-    QtSerialPort();
+    // The driver of the low-latency requests; the system's when none is given.
+    explicit QtSerialPort(std::unique_ptr<SerialLatencyDriver> latency = nullptr);
     bool isOpen() const override { return port_.isOpen(); }
     bool open(const SerialConfig& config, std::string* reason) override;
     void close() override;
@@ -31,8 +36,13 @@ signals:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void closePort();
 
     QSerialPort port_;
+    std::unique_ptr<SerialLatencyDriver> latencyDriver_;
+    // Held while the port is open in binary mode, i.e. during a transfer; ends before the
+    // port closes, so the driver's setting is given back on every way out.
+    std::optional<LowLatencyScope> lowLatency_;
     SerialConfig config_;
     bool lost_ = false;
     std::string lastError_;

@@ -6,6 +6,19 @@
 #include <cmath>
 #include <stdexcept>
 
+namespace {
+
+// How long the 800 polls of the byte and block receive wait for a first byte. 800 polls of
+// one counter tick are 0.8 s here, far less than a controller may need before its first
+// packet or an ACK; the polls last longer with a coarser counter, up to the block's 10000 ms
+// cap, and so they wait that long. A silent link thus ends a block receive with 4098.
+int64_t pollsWaitMs(int64_t step)
+{
+    return std::max<int64_t>(kSockPolls * step, kSockBlockLimitMs);
+}
+
+} // namespace
+
 std::string sockStateText(int state)
 {
     static const char* const names[] = {
@@ -120,7 +133,7 @@ std::optional<int> SocketLayer::fncSockReceiveByte()
     if (socket_.state() != kSockConnected)
         return std::nullopt;
     yield();
-    int64_t deadline = clock_.nowMs() + kSockPolls * step;
+    int64_t deadline = clock_.nowMs() + pollsWaitMs(step);
     for (;;) {
         if (socket_.bytesAvailable() > 0)
             return socket_.readByte();
@@ -161,7 +174,7 @@ std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
     }
 
     yield();
-    int64_t pollsEnd = clock_.nowMs() + kSockPolls * step;
+    int64_t pollsEnd = clock_.nowMs() + pollsWaitMs(step);
     while (socket_.bytesAvailable() == 0) {
         if (state_.gStopRequest)
             return endWith(kSockStopped);

@@ -37,6 +37,7 @@ FileDialogRequest backupDialog(OperationContext& ctx, const BackupTarget& target
     request.kind = kind;
     request.filterIndex = 2;
     request.initialFolder = ctx.state().programFolder / target.folderName();
+    request.fileKind = target.fileKind();
     if (kind == FileDialogRequest::Kind::Save) {
         request.filter = ctx.messages().fncGetMessage("Label", kLabelAllFiles) + "|*.*|" + files;
         request.overwritePrompt = true;
@@ -47,9 +48,12 @@ FileDialogRequest backupDialog(OperationContext& ctx, const BackupTarget& target
     return request;
 }
 
-std::optional<std::filesystem::path> chooseFile(OperationContext& ctx, const FileDialogRequest& request)
+// A bank or bank group save proposes no name (the last one would be another bank's), only
+// the folder of the last one; the other dialogs propose the last file of their own kind.
+std::optional<std::filesystem::path> chooseFile(OperationContext& ctx, const FileDialogRequest& request,
+                                                const std::optional<std::string>& proposal = std::nullopt)
 {
-    auto chosen = ctx.dialogs.show(request);
+    auto chosen = ctx.dialogs.showFor(request, proposal);
     if (!chosen || chosen->empty())
         return std::nullopt;
     return chosen->front();
@@ -91,10 +95,10 @@ bool loadInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
     return sendFileStep(ctx, file);
 }
 
-bool saveWithDialog(OperationContext& ctx, const BackupTarget& target)
+bool saveWithDialog(OperationContext& ctx, const BackupTarget& target, const std::optional<std::string>& proposal)
 {
     return runOperation(ctx, OperationFrameKind::Receive, [&](OperationFrame& frame) {
-        auto file = chooseFile(ctx, backupDialog(ctx, target, FileDialogRequest::Kind::Save));
+        auto file = chooseFile(ctx, backupDialog(ctx, target, FileDialogRequest::Kind::Save), proposal);
         return file && saveInFrame(ctx, frame, target, *file);
     });
 }
@@ -149,6 +153,16 @@ std::string BackupTarget::extension() const
     return ".SYS";
 }
 
+FileKind BackupTarget::fileKind() const
+{
+    switch (kind) {
+    case Kind::Bank: return FileKind::Bank;
+    case Kind::BankGroup: return FileKind::BankGroup;
+    case Kind::System: break;
+    }
+    return FileKind::System;
+}
+
 long BackupTarget::filterLabel() const
 {
     switch (kind) {
@@ -183,13 +197,12 @@ bool fncBankGroupChange(OperationContext& ctx, int16_t n)
 
 bool fncBankSave(OperationContext& ctx, int16_t mode, int16_t n)
 {
-    ctx.dialogs.fileName.clear();
-    return saveWithDialog(ctx, BackupTarget::forMode(mode, n));
+    return saveWithDialog(ctx, BackupTarget::forMode(mode, n), std::string());
 }
 
 bool fncSystemSave(OperationContext& ctx)
 {
-    return saveWithDialog(ctx, BackupTarget::system());
+    return saveWithDialog(ctx, BackupTarget::system(), std::nullopt);
 }
 
 bool fucBankLoad(OperationContext& ctx, int16_t mode, int16_t n)

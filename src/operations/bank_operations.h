@@ -26,6 +26,7 @@ struct BackupTarget {
     std::string folderName() const;    // "BANK", "BANKGRP", "SYSTEM"
     std::string extension() const;     // ".BNK", ".BNG", ".SYS"
     long filterLabel() const;          // label text of the file kind: 54, 57, 53
+    FileKind fileKind() const;         // the kind whose last file its dialogs remember
     // The file a backup of all data names it: "BANK/BANK07.BNK", "BANKGRP/BG07.BNG",
     // "SYSTEM/SYSTEM.SYS".
     std::filesystem::path backupName() const;

@@ -3,24 +3,13 @@
 #include "backup_folder.h"
 #include "backup_manifest.h"
 
-#include "app/file_dialogs.h"
+#include "given_path_dialogs.h"
 
 #include <system_error>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The file dialog of a run without a user to ask: it answers with the file of the target.
-class GivenPathDialogs : public FileDialogs {
-public:
-    fs::path path;
-    std::optional<std::vector<fs::path>> show(const FileDialogRequest&) override
-    {
-        fileName = path.string();
-        return std::vector<fs::path>{path};
-    }
-};
 
 // The caller's view, with the byte counts of each block passed on as backup progress.
 class ProgressView : public OperationView {

@@ -69,7 +69,8 @@ void BatchCommands::eachCommand() {
     request.filter = messages_.fncGetMessage("Label", 56) + "|*.GRY|" + messages_.fncGetMessage("Label", 55) + "|*.BYR";
     request.filterIndex = 2;
     request.initialFolder = state_.imageFolder();
-    const auto chosen = dialogs_.show(request);
+    request.fileKind = FileKind::RawImage;
+    const auto chosen = dialogs_.showFor(request);
     if (!chosen || chosen->empty()) {
         return;
     }

@@ -35,6 +35,8 @@ fs::path withNameReplaced(const fs::path& path, const std::string& from, const s
     return path.parent_path() / name;
 }
 
+constexpr long kQuestionDiscard = 2;
+
 } // namespace
 
 FileMenu::FileMenu(QWidget* frmMain, AppState& state, Messenger& messages, FileDialogs& dialogs, ImageView& view)
@@ -63,31 +65,52 @@ std::string FileMenu::label(long number) { return messages_.fncGetMessage("Label
 
 void FileMenu::showError(const std::string& description) { messages_.showErrorBox(description); }
 
-std::optional<fs::path> FileMenu::ask(FileDialogRequest::Kind kind, const std::string& filter)
+static FileDialogRequest imageDialog(FileDialogRequest::Kind kind, FileKind fileKind, const std::string& filter,
+                              const fs::path& imageFolder)
 {
     FileDialogRequest request;
     request.kind = kind;
+    request.fileKind = fileKind;
     request.filter = filter;
     request.filterIndex = 2;
-    request.initialFolder = state_.imageFolder();
+    request.initialFolder = imageFolder;
     request.pathMustExist = true;
     request.overwritePrompt = true;
-    auto chosen = dialogs_.show(request);
+    return request;
+}
+
+std::optional<fs::path> FileMenu::ask(FileDialogRequest request, const std::optional<std::string>& proposal)
+{
+    auto chosen = dialogs_.showFor(std::move(request), proposal);
     if (!chosen || chosen->empty())
         return std::nullopt;
     return chosen->front();
 }
 
-void FileMenu::showWorkPicture()
+bool FileMenu::mayReplaceDownload()
+{
+    if (state_.gUnsavedDownload != -1)
+        return true;
+    const int answer = messages_.fncShowMessage("Question", kQuestionDiscard);
+    return answer == kAnswerYes || answer == kAnswerOK;
+}
+
+bool FileMenu::showWorkPicture()
 {
     QString error;
-    if (!view_.showPicture(state_.tmpFolder() / "tmp.bmp", error))
-        showError(error.toStdString());
+    if (view_.showPicture(state_.tmpFolder() / "tmp.bmp", error))
+        return true;
+    showError(error.toStdString());
+    return false;
 }
 
 void FileMenu::mnuBinload2_Click()
 {
-    auto file = ask(FileDialogRequest::Kind::Open, label(56) + "|*.GRY|" + label(55) + "|*.BYR");
+    if (!mayReplaceDownload())
+        return;
+    auto file = ask(imageDialog(FileDialogRequest::Kind::Open, FileKind::RawImage,
+                                label(56) + "|*.GRY|" + label(55) + "|*.BYR", state_.imageFolder()),
+                    std::nullopt);
     if (!file)
         return;
     const fs::path workFile = state_.tmpFolder() / "tmp.bin";
@@ -99,14 +122,17 @@ void FileMenu::mnuBinload2_Click()
     ImageWorkspace& ws = state_.images;
     if (!fncReadFile_PLN(ws, *file, reporter) || !fncMakeTmpBinFile(ws, workFile, reporter))
         return;
-    view_.setValues(ws.sensorImage.hkrHeader);
+    // The download shown until now is replaced: the flag belongs to the picture shown.
+    state_.gUnsavedDownload = 0;
     optSelect0_->setChecked(true);
     view_.showNoImage();
     if (fncConvertProcess(ws, reporter, state_.programFolder, state_.tmpFolder(), "tmp.bin", 0).empty()) {
         reporter.showMessage("Message", kMessageConversionFailed, "The image could not be converted.");
         return;
     }
-    showWorkPicture();
+    view_.setValues(ws.sensorImage.hkrHeader);
+    if (showWorkPicture())
+        view_.setShownFile(*file);
 }
 
 void FileMenu::mnuBinsave2_Click()
@@ -119,14 +145,21 @@ void FileMenu::mnuBinsave2_Click()
     ImageWorkspace& ws = state_.images;
     const std::string filter = ws.sensorImage.plnHeader.colourFlag != 0 ? label(51) + "|*.*|" + label(56) + "| *.GRY"
                                                                         : label(51) + "|*.*|" + label(55) + "| *.BYR";
-    auto file = ask(FileDialogRequest::Kind::Save, filter);
+    // A name typed for the picture still saves a raw file, and always as a Bayer one; the
+    // replace question asks about that file.
+    FileDialogRequest request = imageDialog(FileDialogRequest::Kind::Save, FileKind::RawImage, filter, state_.imageFolder());
+    request.writtenAs = [](const fs::path& chosen) { return withNameReplaced(chosen, ".bmp", ".BYR"); };
+    std::optional<std::string> proposal;
+    if (!view_.shownFile().empty())
+        proposal = withNameReplaced(view_.shownFile(), ".bmp", ".BYR").string();
+    auto file = ask(std::move(request), proposal);
     if (!file)
         return;
-    // A name typed for the picture still saves a raw file, and always as a Bayer one.
     const fs::path target = withNameReplaced(*file, ".bmp", ".BYR");
     if (!fncFitToFrame(ws, reporter) || !fncWriteFile_PLN(ws, target, reporter))
         return;
     state_.gUnsavedDownload = 0;
+    view_.setShownFile(target);
 }
 
 void FileMenu::mnuBmpSave_Click()
@@ -138,11 +171,13 @@ void FileMenu::mnuBmpSave_Click()
                                                     "The file " + picture.string() + " does not exist.");
         return;
     }
-    if (!dialogs_.fileName.empty()) {
-        fs::path proposal = withNameReplaced(dialogs_.fileName, ".BYR", ".bmp");
-        dialogs_.fileName = withNameReplaced(proposal, ".GRY", ".bmp").string();
-    }
-    auto file = ask(FileDialogRequest::Kind::Save, label(51) + "|*.*|*.bmp|*.bmp");
+    // The picture of x.BYR is proposed as x.bmp; a downloaded one as the last BMP saved.
+    std::optional<std::string> proposal;
+    if (!view_.shownFile().empty())
+        proposal = withNameReplaced(withNameReplaced(view_.shownFile(), ".BYR", ".bmp"), ".GRY", ".bmp").string();
+    auto file = ask(imageDialog(FileDialogRequest::Kind::Save, FileKind::Bitmap, label(51) + "|*.*|*.bmp|*.bmp",
+                                state_.imageFolder()),
+                    proposal);
     if (!file)
         return;
     std::string error;
@@ -153,7 +188,10 @@ void FileMenu::mnuBmpSave_Click()
 
 void FileMenu::mnuBmpLoad_Click()
 {
-    auto file = ask(FileDialogRequest::Kind::Open, "*.bmp|*.bmp");
+    if (!mayReplaceDownload())
+        return;
+    auto file = ask(imageDialog(FileDialogRequest::Kind::Open, FileKind::Bitmap, "*.bmp|*.bmp", state_.imageFolder()),
+                    std::nullopt);
     if (!file)
         return;
     MessengerImageReporter reporter(messages_);
@@ -176,7 +214,9 @@ void FileMenu::mnuBmpLoad_Click()
     std::string error;
     if (!copyFileReplacing(*file, picture, error))
         return showError(error);
-    view_.setValues(ws.uploadImage.hkrHeader);
+    state_.gUnsavedDownload = 0;
     view_.showNoImage();
-    showWorkPicture();
+    view_.setValues(ws.uploadImage.hkrHeader);
+    if (showWorkPicture())
+        view_.setShownFile(*file);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The File menu's image entries: open a raw image file (mnuBinload2) or a BMP (mnuBmpLoad)
 // and show it, save the held image as a raw image file (mnuBinsave2) or the shown picture as
-// a BMP (mnuBmpSave). Every dialog is the main window's one common file dialog, which keeps
-// its last file name between commands.
+// a BMP (mnuBmpSave). Raw image files and BMP files each remember their own last name and
+// folder; a save proposes the name of the file the picture came from when there is one.
 
 #include "app/app_state.h"
 #include "app/file_dialogs.h"
@@ -29,11 +29,13 @@ public:
 
 private:
     // The chosen file, or nothing when the dialog was cancelled.
-    std::optional<std::filesystem::path> ask(FileDialogRequest::Kind kind, const std::string& filter);
+    std::optional<std::filesystem::path> ask(FileDialogRequest request, const std::optional<std::string>& proposal);
+    // False when an unsaved download is shown and the user keeps it (Question 2).
+    bool mayReplaceDownload();
     std::string label(long number);
     void showError(const std::string& description);
-    // Loads tmp.bmp into the picture; a picture that cannot be loaded is reported.
-    void showWorkPicture();
+    // Loads tmp.bmp into the picture; a picture that cannot be loaded is reported (False).
+    bool showWorkPicture();
 
     AppState& state_;
     Messenger& messages_;

@@ -100,16 +100,15 @@ std::filesystem::path helpFilePath(const AppState& state) {
     return html;
 }
 
-void fncOpenDocument(const AppState& state, const std::function<bool(const QUrl&)>& open) {
+void fncOpenDocument(const AppState& state, Messenger& messages, const std::function<bool(const QUrl&)>& open) {
     const std::filesystem::path path = helpFilePath(state);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         return; // nothing to open, and nothing to say
     }
     const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path.string()));
-    if (open) {
-        open(url);
-    } else {
-        QDesktopServices::openUrl(url);
+    if (open ? open(url) : QDesktopServices::openUrl(url)) {
+        return;
     }
+    messages.fncShowMessageWithDetail("Message", kMsgNoViewer, path.string());
 }

@@ -28,7 +28,11 @@ public:
 // PLN_HELP_ENG.chm when there is one, else the manual PLN_HELP_JPN.html or PLN_HELP_ENG.html.
 std::filesystem::path helpFilePath(const AppState& state);
 
-// Opens the help file with the desktop's viewer. A missing file or a missing viewer shows
-// nothing; `open` is QDesktopServices::openUrl unless a test gives its own.
-void fncOpenDocument(const AppState& state,
+// Message 290: no program could open the manual; the box gives the manual's path after it.
+inline constexpr long kMsgNoViewer = 290;
+
+// Opens the help file with the desktop's viewer. A missing file shows nothing; when no viewer
+// starts (no xdg-open, no browser) Message 290 names the file, so Help never does nothing.
+// `open` is QDesktopServices::openUrl unless a test gives its own.
+void fncOpenDocument(const AppState& state, Messenger& messages,
                      const std::function<bool(const QUrl&)>& open = {});

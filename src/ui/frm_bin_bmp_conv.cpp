@@ -183,8 +183,8 @@ bool frmBinBmpConv::convertEach(bool& saving) {
         }
         hourglass.restore();
         saving = true;
-        dialogs_.fileName = batchOutputName(i < state_.gFileNames.size() ? state_.gFileNames[i]
-                                                                         : fs::path(state_.gFilePaths[i]).filename().string());
+        const std::string proposal = batchOutputName(
+            i < state_.gFileNames.size() ? state_.gFileNames[i] : fs::path(state_.gFilePaths[i]).filename().string());
         FileDialogRequest request;
         request.kind = FileDialogRequest::Kind::Save;
         request.filter = messages_.fncGetMessage("Label", 51) + "|*.*|*.bmp|*.bmp";
@@ -192,7 +192,8 @@ bool frmBinBmpConv::convertEach(bool& saving) {
         request.pathMustExist = true;
         request.overwritePrompt = true;
         request.initialFolder = state_.imageFolder();
-        const auto chosen = dialogs_.show(request);
+        request.fileKind = FileKind::Bitmap;
+        const auto chosen = dialogs_.showFor(request, proposal);
         if (!chosen || chosen->empty()) {
             return false;
         }

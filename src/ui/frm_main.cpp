@@ -5,6 +5,7 @@
 #include "picture_box.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -85,13 +86,35 @@ void bankEntries(QMenu* menu, const char* name) {
 
 // Asks for room to show the whole picture; the layout may still make it smaller, and the
 // picture then scrolls.
+// A picture fitted to the window fills what the area shows of it.
 class PictureScrollArea : public QScrollArea {
 public:
     QSize sizeHint() const override {
         const int frame = 2 * frameWidth();
+        if (auto* box = qobject_cast<PictureBox*>(widget()); box && box->zoom() == PictureBox::kFit) {
+            return box->sizeHint().expandedTo(QSize(frmMain::kPictureWidth, frmMain::kPictureHeight)) + QSize(frame, frame);
+        }
         return widget() ? widget()->size() + QSize(frame, frame) : QScrollArea::sizeHint();
     }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QScrollArea::resizeEvent(event);
+        if (auto* box = qobject_cast<PictureBox*>(widget())) {
+            box->setFitArea(maximumViewportSize());
+        }
+    }
 };
+
+// Checkable entries of which one is chosen at a time.
+QActionGroup* exclusive(QMenu* menu, std::initializer_list<QAction*> entries) {
+    auto* group = new QActionGroup(menu);
+    for (QAction* a : entries) {
+        a->setCheckable(true);
+        group->addAction(a);
+    }
+    return group;
+}
 
 } // namespace
 
@@ -147,10 +170,29 @@ void frmMain::buildMenus() {
     QAction* quit = entry(file, "mnuQuit", QStringLiteral("Quit"));
     connect(quit, &QAction::triggered, this, &frmMain::exitRequested);
 
+    // Zoom steps and the histogram of the picture shown.
+    auto* view = named(new QMenu(placeholder("mnuView"), bar), "mnuView");
+    bar->addMenu(view);
+    QAction* fit = entry(view, "mnuZoomFit", placeholder("mnuZoomFit"));
+    QAction* zoom1 = entry(view, "mnuZoom1", placeholder("mnuZoom1"));
+    QAction* zoom2 = entry(view, "mnuZoom2", placeholder("mnuZoom2"));
+    QAction* zoom4 = entry(view, "mnuZoom4", placeholder("mnuZoom4"));
+    fit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    zoom1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    zoom2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+    zoom4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_4));
+    exclusive(view, {fit, zoom1, zoom2, zoom4});
+    zoom1->setChecked(true);
+    separator(view, "mnuSeparate5");
+    entry(view, "mnuHistogram", placeholder("mnuHistogram"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+
     auto* system = named(new QMenu(placeholder("mnuSystem"), bar), "mnuSystem");
     bar->addMenu(system);
     entry(system, "mnuSystemSave", placeholder("mnuSystemSave"))->setEnabled(false);
     entry(system, "mnuSystemLoad", placeholder("mnuSystemLoad"))->setEnabled(false);
+    separator(system, "mnuSeparate7");
+    entry(system, "mnuSystemBackupAll", placeholder("mnuSystemBackupAll"))->setEnabled(false);
+    entry(system, "mnuSystemRestoreAll", placeholder("mnuSystemRestoreAll"))->setEnabled(false);
 
     auto* bank = named(new QMenu(placeholder("MnuBank"), bar), "MnuBank");
     bar->addMenu(bank);
@@ -170,6 +212,10 @@ void frmMain::buildMenus() {
     entry(options, "mnuComSet", placeholder("mnuComSet"));
     entry(options, "mnuTelnetSetting", placeholder("mnuTelnetSetting"));
     entry(options, "mnuLanSet", placeholder("mnuLanSet"));
+    separator(options, "mnuSeparate6");
+    QMenu* language = submenu(options, "mnuLanguage");
+    exclusive(language, {entry(language, "mnuLanguageSelect", placeholder("mnuLanguageSelect", 0), 0),
+                         entry(language, "mnuLanguageSelect", placeholder("mnuLanguageSelect", 1), 1)});
 
     auto* help = named(new QMenu(placeholder("mnuHelp"), bar), "mnuHelp");
     bar->addMenu(help);
@@ -187,7 +233,6 @@ QWidget* frmMain::buildImageSide() {
 
     picCnvBmp_ = named(new PictureBox, "picCnvBmp");
     picCnvBmp_->setBoxSize(QSize(kPictureWidth, kPictureHeight));
-    picCnvBmp_->setFixedSize(kPictureWidth, kPictureHeight);
     auto* scroll = new PictureScrollArea;
     scroll->setWidget(picCnvBmp_);
     scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -196,6 +241,17 @@ QWidget* frmMain::buildImageSide() {
     scroll->setMinimumSize(320, 240);
     scroll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(scroll, 1);
+
+    // The status line under the picture: the pixel under the mouse, and the zoom. A row of the
+    // window's own layout, so a label font applied later is counted in the window's size.
+    auto* statusLine = new QHBoxLayout;
+    QLabel* pixel = label("lblPixel");
+    pixel->setText(QString());
+    statusLine->addWidget(pixel, 1);
+    QLabel* zoom = label("lblZoom");
+    zoom->setText(QString());
+    statusLine->addWidget(zoom);
+    layout->addLayout(statusLine);
 
     // Item names and values of the image shown: pattern, gains, width, height.
     auto* values = new QGridLayout;

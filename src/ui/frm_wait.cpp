@@ -33,6 +33,11 @@ frmWait::frmWait(AppState& state, QWidget* mainWindow) : QDialog(nullptr), state
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto* layout = new QVBoxLayout(this);
+    lblWhole_ = new QLabel;
+    lblWhole_->setObjectName(QStringLiteral("lblWhole"));
+    lblWhole_->setTextFormat(Qt::PlainText);
+    lblWhole_->setVisible(false);
+    layout->addWidget(lblWhole_);
     lblWait_ = new QLabel(QStringLiteral("処理しています。しばらくおまちください。"));
     lblWait_->setObjectName(QStringLiteral("lblWait"));
     lblWait_->setTextFormat(Qt::PlainText);
@@ -48,6 +53,11 @@ frmWait::frmWait(AppState& state, QWidget* mainWindow) : QDialog(nullptr), state
     progress_->setRange(0, 0);
     progress_->setVisible(false);
     layout->addWidget(progress_);
+    lblTimeLeft_ = new QLabel;
+    lblTimeLeft_->setObjectName(QStringLiteral("lblTimeLeft"));
+    lblTimeLeft_->setTextFormat(Qt::PlainText);
+    lblTimeLeft_->setVisible(false);
+    layout->addWidget(lblTimeLeft_);
     btnStop_ = new QPushButton(QStringLiteral("キャンセル"));
     btnStop_->setObjectName(QStringLiteral("btnStop"));
     layout->addWidget(btnStop_, 0, Qt::AlignHCenter);
@@ -158,6 +168,24 @@ void frmWait::setProgressValue(int64_t value)
 int64_t frmWait::progressValue() const
 {
     return value_;
+}
+
+void frmWait::setWholeRun(const std::string& where, const std::string& timeLeft)
+{
+    lblWhole_->setText(QString::fromStdString(where));
+    lblWhole_->setVisible(!where.empty());
+    lblTimeLeft_->setText(QString::fromStdString(timeLeft));
+    lblTimeLeft_->setVisible(!timeLeft.empty());
+}
+
+QString frmWait::wholeRunText() const
+{
+    return !lblWhole_->isHidden() ? lblWhole_->text() : QString();
+}
+
+QString frmWait::timeLeftText() const
+{
+    return !lblTimeLeft_->isHidden() ? lblTimeLeft_->text() : QString();
 }
 
 void frmWait::closeEvent(QCloseEvent* event)

@@ -57,6 +57,13 @@ public:
     // The step caption shown last (label number), for whoever watches the window.
     long stepLabel() const { return step_; }
 
+    // A run of many files (the whole-controller backup): lblWhole shows where it stands ("3 / 65
+    // BANK/BANK02.BNK") above the step, lblTimeLeft the estimate below the bar. Empty texts
+    // hide them.
+    void setWholeRun(const std::string& where, const std::string& timeLeft);
+    QString wholeRunText() const;
+    QString timeLeftText() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -68,6 +75,8 @@ private:
     QWidget* mainWindow_;
     QLabel* lblWait_ = nullptr;
     QLabel* lblRead_ = nullptr;
+    QLabel* lblWhole_ = nullptr;
+    QLabel* lblTimeLeft_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPushButton* btnStop_ = nullptr;
     int64_t maximum_ = 0;

@@ -1,7 +1,8 @@
 #pragma once
-// The main window's image: the picture with its value labels, the File menu's image entries
-// and the capture, download and upload buttons. Connecting them enables the entries and
-// buttons that work from the start (the open entries, capture and download).
+// The main window's image: the picture with its value labels, the File menu's image entries,
+// the capture, download and upload buttons, and the zoom, readout and histogram. Connecting
+// them enables the entries and buttons that work from the start (the open entries, capture
+// and download).
 //
 // Wiring into the program:
 //     ImageControls image(&app.mainWindow(), link.link(), fileDialogs);
@@ -9,6 +10,7 @@
 #include "file_menu.h"
 #include "image_panel.h"
 #include "image_view.h"
+#include "picture_readout.h"
 
 class ImageControls {
 public:
@@ -17,9 +19,11 @@ public:
     ImageView& view() { return view_; }
     FileMenu& fileMenu() { return *fileMenu_; }
     ImagePanel& panel() { return *panel_; }
+    PictureReadout& readout() { return *readout_; }
 
 private:
     ImageView view_;
     FileMenu* fileMenu_;
     ImagePanel* panel_;
+    PictureReadout* readout_;
 };

@@ -41,6 +41,9 @@ void ImageView::setImageControlsEnabled(bool enabled)
 void ImageView::showNoImage()
 {
     setImageControlsEnabled(false);
+    for (QLabel* v : values_)
+        v->clear();
+    shownFile_.clear();
     picture_->clearPicture();
     window_->repaint();
 }

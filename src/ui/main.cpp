@@ -9,6 +9,7 @@
 #include "program_folder.h"
 #include "qt_file_dialogs.h"
 #include "termination_signals.h"
+#include "whole_backup_menus.h"
 
 #include "link/device_link.h"
 
@@ -56,6 +57,7 @@ int main(int argc, char* argv[]) {
     QtFileDialogs fileDialogs(&app.mainWindow());
     // The System, Bank and Bank group menus.
     BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
+    WholeBackupMenus whole(&app.mainWindow(), link.link(), fileDialogs);
     BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
     batch.attachMenu();
     // The picture, the File menu's image entries and the capture, download and upload buttons.

@@ -4,14 +4,19 @@
 #include "image/sensor_image.h"
 
 #include <QFile>
+#include <QMouseEvent>
 #include <QPainter>
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
+#include <algorithm>
+#include <cmath>
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
 
 void PictureBox::setPicture(const QImage& picture) {
     picture_ = picture;
-    updateGeometry();
+    resizeToZoom();
     update();
+    emit pictureChanged();
 }
 
 bool PictureBox::loadPicture(const QString& path) {
@@ -32,16 +37,58 @@ bool PictureBox::loadPicture(const QString& path) {
 
 void PictureBox::clearPicture() { setPicture(QImage()); }
 
+void PictureBox::setZoom(int zoom) {
+    zoom_ = zoom == kFit || zoom == 2 || zoom == 4 ? zoom : 1;
+    resizeToZoom();
+    update();
+}
+
+double PictureBox::scale() const {
+    if (picture_.isNull()) {
+        return 1.0;
+    }
+    if (zoom_ != kFit) {
+        return zoom_;
+    }
+    if (!fitArea_.isValid() || fitArea_.isEmpty()) {
+        return 1.0;
+    }
+    return std::min(double(fitArea_.width()) / picture_.width(), double(fitArea_.height()) / picture_.height());
+}
+
+void PictureBox::setFitArea(const QSize& area) {
+    if (area == fitArea_) {
+        return;
+    }
+    fitArea_ = area;
+    if (zoom_ == kFit) {
+        resizeToZoom();
+        update();
+    }
+}
+
+void PictureBox::resizeToZoom() {
+    if (picture_.isNull()) {
+        setFixedSize(sizeHint());
+        return;
+    }
+    const double s = scale();
+    setFixedSize(std::max(1, int(std::floor(picture_.width() * s))), std::max(1, int(std::floor(picture_.height() * s))));
+}
+
 void PictureBox::setBoxSize(const QSize& size) {
     boxSize_ = size;
+    if (picture_.isNull()) {
+        setFixedSize(size);
+    }
     updateGeometry();
 }
 
 QSize PictureBox::sizeHint() const {
-    if (boxSize_.isValid()) {
-        return boxSize_;
+    if (!picture_.isNull()) {
+        return size();
     }
-    return picture_.isNull() ? QSize(32, 32) : picture_.size();
+    return boxSize_.isValid() ? boxSize_ : QSize(32, 32);
 }
 
 QSize PictureBox::minimumSizeHint() const { return sizeHint(); }
@@ -51,5 +98,27 @@ void PictureBox::paintEvent(QPaintEvent*) {
         return;
     }
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), picture_);
+    // Enlarged pixels stay sharp squares; only a picture shrunk to fit is smoothed.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale() < 1.0);
+    painter.drawImage(QRect(QPoint(0, 0), size()), picture_);
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    QPoint pixel(-1, -1);
+    if (!picture_.isNull()) {
+        const double s = scale();
+        const QPointF at = event->position();
+        const int x = int(std::floor(at.x() / s));
+        const int y = int(std::floor(at.y() / s));
+        if (x >= 0 && y >= 0 && x < picture_.width() && y < picture_.height()) {
+            pixel = QPoint(x, y);
+        }
+    }
+    emit pointedAt(pixel);
+    QWidget::mouseMoveEvent(event);
+}
+
+void PictureBox::leaveEvent(QEvent* event) {
+    emit pointedAt(QPoint(-1, -1));
+    QWidget::leaveEvent(event);
 }

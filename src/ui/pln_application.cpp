@@ -1,5 +1,6 @@
 #include "pln_application.h"
 
+#include "control_index.h"
 #include "frm_about.h"
 #include "frm_main.h"
 #include "frm_option.h"
@@ -37,7 +38,10 @@ PlnApplication::PlnApplication(std::filesystem::path programFolder, Prompter& pr
     };
     connect(action("mnuConvert"), &QAction::triggered, this, &PlnApplication::openOptionDialog);
     connect(action("mnuVersion"), &QAction::triggered, this, &PlnApplication::showAboutBox);
-    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_, openUrl); });
+    for (QAction* entry : mainWindow_->findChildren<QAction*>(QStringLiteral("mnuLanguageSelect"))) {
+        connect(entry, &QAction::triggered, this, [this, entry] { chooseLanguage(controlIndex(entry)); });
+    }
+    connect(action("mnuContents"), &QAction::triggered, this, [this] { fncOpenDocument(state_, messenger_, openUrl); });
 }
 
 PlnApplication::~PlnApplication() = default;
@@ -57,6 +61,7 @@ bool PlnApplication::start() {
     useJapaneseFontFallback();
     useQtTexts();
     fncApplyLabels(mainWindow_.get(), state_);
+    checkLanguageEntry(state_.gLanguage);
     fncDeleteTempFiles(state_);
     // The link's views show the link the port opening makes.
     mainWindow_->setStartupConnectionState();
@@ -70,7 +75,11 @@ void PlnApplication::fncExitApplication() {
         return;
     }
     exiting_ = true;
-    fncSaveLanguage(state_, messenger_);
+    if (nextLanguage_ >= 0) {
+        writeLanguage(state_, nextLanguage_);
+    } else {
+        fncSaveLanguage(state_, messenger_);
+    }
     fncDeleteTempFiles(state_);
     if (stopMeasurement) {
         stopMeasurement();
@@ -84,6 +93,19 @@ void PlnApplication::requestClose() {
         return;
     }
     fncExitApplication();
+}
+
+void PlnApplication::chooseLanguage(int32_t language) {
+    nextLanguage_ = language == 0 ? 0 : 1;
+    checkLanguageEntry(nextLanguage_);
+    writeLanguage(state_, nextLanguage_);
+    messenger_.fncShowMessage("Message", kMsgLanguageAtNextStart);
+}
+
+void PlnApplication::checkLanguageEntry(int32_t language) {
+    for (QAction* entry : mainWindow_->findChildren<QAction*>(QStringLiteral("mnuLanguageSelect"))) {
+        entry->setChecked(controlIndex(entry) == language);
+    }
 }
 
 void PlnApplication::openOptionDialog() {

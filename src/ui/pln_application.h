@@ -30,7 +30,7 @@ public:
     // reported, or another PLNTOOL on the same program folder (Message 280).
     bool start();
 
-    // Saves the language, deletes the temporary files, stops a running continuous measurement
+    // Saves the language (the one chosen for the next start, if any), deletes the temporary files, stops a running continuous measurement
     // and ends the process with status 0. Runs once: a second call while it runs does nothing.
     void fncExitApplication();
 
@@ -53,8 +53,13 @@ public:
     // Ends the process with the given status. Tests replace it to stay alive.
     std::function<void(int)> terminate;
 
+    // Options > Language: writes the language for the next start to Setting.ini and says
+    // when it takes effect (Message 340); the window keeps its language until then.
+    void chooseLanguage(int32_t language);
+
 private:
     void openOptionDialog();
+    void checkLanguageEntry(int32_t language);
     void showAboutBox();
     void useJapaneseFontFallback();
     void useQtTexts();
@@ -65,7 +70,10 @@ private:
     std::unique_ptr<QTranslator> qtTexts_; // Qt's own texts in the interface language
     ProgramFolderLock folderLock_;
     bool exiting_ = false;
+    int32_t nextLanguage_ = -1; // chosen in Options > Language; -1 keeps gLanguage
 };
 
 // Shown when another PLNTOOL already works on the program folder; the program then ends.
 inline constexpr long kMsgAlreadyRunning = 280;
+// Options > Language: the language chosen takes effect at the next start.
+inline constexpr long kMsgLanguageAtNextStart = 340;

@@ -1,9 +1,11 @@
 #include "qt_file_dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 namespace {
 
@@ -32,6 +34,35 @@ QString anyCase(const QString& pattern)
     return out;
 }
 
+// The 1-based entry of the filter shown: the dialog names it with or without its patterns.
+int chosenEntry(const QStringList& filters, const QString& selected)
+{
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString& f = filters[i];
+        if (f == selected || f.left(f.lastIndexOf(QLatin1String(" ("))) == selected)
+            return int(i) + 1;
+    }
+    return 0;
+}
+
+// A folder chooser of the same dialog; it proposes the request's folder and leaves the
+// remembered file name alone.
+std::optional<std::vector<std::filesystem::path>> chooseFolder(QWidget* parent, const FileDialogRequest& request)
+{
+    QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (!request.title.empty())
+        dialog.setWindowTitle(QString::fromStdString(request.title));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!request.initialFolder.empty())
+        dialog.setDirectory(fromPath(request.initialFolder));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return std::vector<std::filesystem::path>{toPath(dialog.selectedFiles().front())};
+}
+
 } // namespace
 
 QStringList qtNameFilters(const std::string& filter)
@@ -57,10 +88,14 @@ std::optional<std::vector<std::filesystem::path>> QtFileDialogs::show(const File
     if (!request.title.empty())
         dialog.setWindowTitle(QString::fromStdString(request.title));
     using Kind = FileDialogRequest::Kind;
+    if (request.kind == Kind::Folder)
+        return chooseFolder(parent_, request);
     dialog.setAcceptMode(request.kind == Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // An open may name a file that is not there: the command reports it with its own message.
     dialog.setFileMode(request.kind == Kind::OpenMany ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    // The replace question is asked below, about the file that will really be written: the
+    // name typed may still get the filter's extension or become a raw image's name.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
 
     const QStringList filters = qtNameFilters(request.filter);
     if (!filters.isEmpty()) {
@@ -86,10 +121,24 @@ std::optional<std::vector<std::filesystem::path>> QtFileDialogs::show(const File
             dialog.setDirectory(dialog.directory());
             continue;
         }
+        const int entry = chosenEntry(filters, dialog.selectedNameFilter());
         std::vector<std::filesystem::path> paths;
         for (const QString& f : chosen)
-            paths.push_back(toPath(f));
+            paths.push_back(request.kind == Kind::OpenMany ? toPath(f) : chosenFile(toPath(f), request, entry));
+        if (request.kind == Kind::Save && request.overwritePrompt && !confirmReplace(&dialog, paths.front()))
+            continue;
         fileName = paths.front().string();
         return paths;
     }
+}
+
+bool QtFileDialogs::confirmReplace(QWidget* dialog, const std::filesystem::path& file)
+{
+    if (!QFileInfo::exists(fromPath(file)))
+        return true;
+    // Qt's own question (and its translation), naming the file that will be replaced.
+    const QString text = QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?")
+                             .arg(QFileInfo(fromPath(file)).fileName());
+    return QMessageBox::warning(dialog, dialog->windowTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
 }

@@ -14,6 +14,9 @@ public:
     std::optional<std::vector<std::filesystem::path>> show(const FileDialogRequest& request) override;
 
 private:
+    // Asks before an existing file is replaced; True when it may be.
+    static bool confirmReplace(QWidget* dialog, const std::filesystem::path& file);
+
     QWidget* parent_;
 };
 

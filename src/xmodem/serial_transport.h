@@ -39,6 +39,7 @@ public:
     int sendPacket(const uint8_t* packet, int size) override { return fncXmWrite(packet, size, true); }
     void clearInput() override { port_.clearInput(); }
     int fncXmCancel() override;
+    int64_t nowMs() override { return clock_.nowMs(); }
 
 private:
     int writeFailure();

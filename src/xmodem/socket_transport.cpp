@@ -36,6 +36,12 @@ int XmSocketTransport::sendControl(uint8_t b, bool)
     return 0;
 }
 
+int XmSocketTransport::sendStartRequest(uint8_t b)
+{
+    sockets_.socket().readAll();
+    return sendControl(b);
+}
+
 int XmSocketTransport::sendPacket(const uint8_t* packet, int size)
 {
     if (size == 1)

@@ -2,6 +2,7 @@
 
 #include "serial_transport.h"
 #include "socket_transport.h"
+#include "xm_limits.h"
 #include "xm_receiver.h"
 #include "xm_sender.h"
 
@@ -16,10 +17,8 @@ namespace {
 constexpr int64_t kClosingReplyMs = 5000;
 constexpr long kMsgTransferFailed = 22;
 constexpr long kMsgTransferTimeout = 23;
-constexpr long kMsgPeerClosed = 291;
-constexpr long kMsgDamagedBlocks = 292;
-// Far more than any image or backup the controller holds; a bigger "file" is a mistake.
-constexpr std::size_t kMaxSendBytes = std::size_t(64) << 20;
+constexpr long kMsgPeerClosed = 301;
+constexpr long kMsgDamagedBlocks = 302;
 
 class FileSink : public XmBlockSink {
 public:
@@ -35,7 +34,7 @@ std::optional<std::string> readFileToSend(const std::filesystem::path& path, std
 {
     std::string bytes;
     int errorNumber = 0;
-    if (readWholeFile(path, bytes, kMaxSendBytes, errorNumber))
+    if (readWholeFile(path, bytes, kXmMaxFileBytes, errorNumber))
         return bytes;
     error = errorNumber == EFBIG ? "The file " + path.string() + " is too large to send."
                                  : describeFileError("Cannot open", path, errorNumber);
@@ -153,14 +152,14 @@ struct TransferControl::Impl {
         const bool closed = link.sockets().socket().state() != kSockConnected;
         if (!lan() || (e.number() != kErrLinkFailure && !closed))
             throw e;
-        link.messages().fncShowMessage("Message", kMsgPeerClosed, where());
+        link.messages().fncShowMessageAbout("Message", kMsgPeerClosed, where());
         throw LinkError(kErrLinkReported, e.what(), e.source());
     }
 
     void reportStatus(bool damagedBlocks = false)
     {
         if (status == kXmFailed && damagedBlocks) {
-            link.messages().fncShowMessage("Message", kMsgDamagedBlocks, where());
+            link.messages().fncShowMessageAbout("Message", kMsgDamagedBlocks, where());
             return;
         }
         if (status == kXmFailed)
@@ -263,6 +262,9 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
             d.status = kXmErrFileWrite;
         if (d.status == kXmErrFileWrite)
             messages.showErrorBox(file.error());
+        else if (d.status == kXmErrTooLarge)
+            messages.showErrorBox("The controller sent more than 64 MiB, the most a transfer may hold; "
+                                  "the transfer was stopped and " + path.string() + " was not changed.");
         d.reportStatus(context.damagedBlocks);
     }
     return d.status == kXmComplete;

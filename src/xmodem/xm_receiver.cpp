@@ -1,14 +1,21 @@
 #include "xm_receiver.h"
 
+#include "xm_limits.h"
 #include "xm_protocol.h"
+
+#include <algorithm>
 
 namespace {
 
 constexpr int64_t kPacketWaitMs = 10000;
+// A sender that never starts ends by the error counts: 3 x 10 s asking for CRC, then 10 x 10 s
+// asking for checksum packets. Noise before the start does not count in checksum mode, so
+// this is the bound for it too.
+constexpr int64_t kStartLimitMs = 130000;
 
 class Reception {
 public:
-    Reception(XmReceiveContext& c, bool crc) : c_(c), crc_(crc) {}
+    Reception(XmReceiveContext& c, bool crc, int64_t begunAt) : c_(c), crc_(crc), begunAt_(begunAt) {}
 
     int run()
     {
@@ -17,18 +24,28 @@ public:
         const uint8_t request = crc_ ? kCrcRequest : kNAK;
         uint8_t packet[kXmCrcPacketSize] = {};
 
-        if (int r = send(request))
+        if (int r = c_.link.sendStartRequest(request))
             return r;
         for (;;) {
-            int x = c_.link.receiveFirst(packetSize, kPacketWaitMs);
+            if (overdue())
+                return cancel(kXmTimeout);
+            if (startOverdue())
+                return fail(kXmTimeout);
+            int x = c_.link.receiveFirst(packetSize, budget());
             if (x == kXmStopped)
                 return stop();
+            if (x == kXmTimeout && overdue())
+                return cancel(kXmTimeout);
+            if (x == kXmTimeout && startOverdue())
+                return fail(kXmTimeout);
 
             if (x == kSOH) {
-                started_ = true;
-                int h = c_.link.receiveRest(packet + 1, 2, kPacketWaitMs);
+                begin();
+                int h = c_.link.receiveRest(packet + 1, 2, budget());
                 if (h == kXmStopped)
                     return stop();
+                if (h == kXmTimeout && overdue())
+                    return cancel(kXmTimeout);
                 if (h == kXmTimeout || ((packet[1] ^ 255) & 255) != packet[2]) {
                     if (int r = error(kXmTimeout))
                         return r;
@@ -39,7 +56,9 @@ public:
                     if (block != (expected_ + 255) % 256)
                         return cancel(kXmFailed);  // out of sequence
                     // The sender missed our ACK and sent the last block again.
-                    int r = c_.link.receiveRest(packet + 3, rest, kPacketWaitMs);
+                    int r = c_.link.receiveRest(packet + 3, rest, budget());
+                    if (r == kXmTimeout && overdue())
+                        return cancel(kXmTimeout);
                     if (r == rest || !crc_) {
                         errors_ = eots_ = cans_ = 0;
                         if (int w = send(kACK))
@@ -52,9 +71,11 @@ public:
                         return e;
                     continue;
                 }
-                int r = c_.link.receiveRest(packet + 3, rest, kPacketWaitMs);
+                int r = c_.link.receiveRest(packet + 3, rest, budget());
                 if (r == kXmStopped)
                     return stop();
+                if (r == kXmTimeout && overdue())
+                    return cancel(kXmTimeout);
                 if (r == kXmTimeout) {
                     if (int e = error(kXmTimeout))
                         return e;
@@ -72,6 +93,10 @@ public:
                         return w;
                     continue;
                 }
+                // A block past the bound is not acknowledged: the controller hears the stop
+                // sequence instead and the file is never kept.
+                if (written_ + kXmBlockSize > int64_t(kXmMaxFileBytes))
+                    return cancel(kXmErrTooLarge);
                 // In CRC mode the ACK goes out before the block is stored, so the sender
                 // prepares the next one meanwhile.
                 if (crc_)
@@ -80,6 +105,7 @@ public:
                 if (!c_.sink.write(packet + 3, kXmBlockSize))
                     return cancel(kXmErrFileWrite);
                 written_ += kXmBlockSize;
+                progressAt_ = c_.link.nowMs();
                 if (!crc_)
                     if (int w = send(kACK))
                         return w;
@@ -89,12 +115,14 @@ public:
             }
 
             if (x == kEOT) {
-                started_ = true;
+                begin();
                 errors_ = cans_ = 0;
                 if (++eots_ >= 2) {
                     if (int w = send(kACK))
                         return w;
-                    return kXmComplete;
+                    // A sender that ends before its first block delivered no file at all: a
+                    // backup of 0 bytes is no backup, so this is a failure, not a success.
+                    return written_ > 0 ? kXmComplete : fail(kXmFailed);
                 }
                 if (int w = send(kNAK, true))
                     return w;
@@ -102,7 +130,7 @@ public:
             }
 
             if (x == kCAN) {
-                started_ = true;
+                begin();
                 errors_ = eots_ = 0;
                 if (++cans_ >= 2)
                     return fail(kXmCancelled);
@@ -117,13 +145,13 @@ public:
                 cans_ = eots_ = 0;
                 if (crc_) {
                     if (!started_ && errors_ >= 3)
-                        return fncXmReceiveSum(c_);
+                        return fallBack();
                     if (errors_ >= 5)
                         return fail(kXmTimeout);
                 } else if (errors_ >= 10) {
                     return fail(kXmTimeout);
                 }
-                if (int w = send(started_ || !crc_ ? kNAK : kCrcRequest))
+                if (int w = started_ ? send(kNAK) : c_.link.sendStartRequest(request))
                     return w;
                 continue;
             }
@@ -133,14 +161,35 @@ public:
             if (!crc_ || started_)
                 continue;
             if (++errors_ >= 3)
-                return fncXmReceiveSum(c_);
-            if (int w = send(kCrcRequest))
+                return fallBack();
+            if (int w = c_.link.sendStartRequest(kCrcRequest))
                 return w;
         }
     }
 
 private:
     int send(uint8_t b, bool keepInput = false) { return c_.link.sendControl(b, keepInput); }
+
+    int fallBack() { return Reception(c_, false, begunAt_).run(); }
+
+    // The first byte of a packet (SOH, EOT or CAN) starts the transfer and its progress watch.
+    void begin()
+    {
+        if (started_)
+            return;
+        started_ = true;
+        progressAt_ = c_.link.nowMs();
+    }
+
+    bool overdue() { return started_ && c_.link.nowMs() - progressAt_ >= kXmProgressLimitMs; }
+    bool startOverdue() { return !started_ && c_.link.nowMs() - begunAt_ >= kStartLimitMs; }
+
+    // How long the next wait may last: 10 s, less near the end of either bound.
+    int64_t budget()
+    {
+        int64_t end = started_ ? progressAt_ + kXmProgressLimitMs : begunAt_ + kStartLimitMs;
+        return std::clamp<int64_t>(end - c_.link.nowMs(), 0, kPacketWaitMs);
+    }
 
     // A block that did not arrive whole or with a bad header: NAK, or the end after ten.
     int error(int endStatus)
@@ -178,6 +227,8 @@ private:
 
     XmReceiveContext& c_;
     const bool crc_;
+    const int64_t begunAt_;
+    int64_t progressAt_ = 0;
     int errors_ = 0;
     int eots_ = 0;
     int cans_ = 0;
@@ -190,10 +241,10 @@ private:
 
 int fncXmReceive(XmReceiveContext& context)
 {
-    return Reception(context, true).run();
+    return Reception(context, true, context.link.nowMs()).run();
 }
 
 int fncXmReceiveSum(XmReceiveContext& context)
 {
-    return Reception(context, false).run();
+    return Reception(context, false, context.link.nowMs()).run();
 }

@@ -1,5 +1,6 @@
 #include "xm_sender.h"
 
+#include "xm_limits.h"
 #include "xm_protocol.h"
 
 #include <algorithm>
@@ -51,6 +52,8 @@ int fncXmSend(XmTransport& link, std::span<const uint8_t> file, TransferView* vi
             return kXmFailed;
     }
     errors = cans = 0;
+    // From the start request on, a packet must be acknowledged within the progress limit.
+    int64_t progressAt = link.nowMs();
 
     std::size_t position = 0;
     int block = 0;
@@ -89,13 +92,19 @@ int fncXmSend(XmTransport& link, std::span<const uint8_t> file, TransferView* vi
         }
 
         for (;;) {
-            int x = link.receiveAnswer(kAnswerWaitMs);
+            int64_t left = progressAt + kXmProgressLimitMs - link.nowMs();
+            if (left <= 0)
+                return cancel(link, kXmTimeout);
+            int x = link.receiveAnswer(std::min(kAnswerWaitMs, left));
             if (x == kACK) {
                 errors = cans = 0;
                 if (size == 1)
                     return kXmComplete;
+                progressAt = link.nowMs();
                 break;
             }
+            if (x == kXmTimeout && link.nowMs() - progressAt >= kXmProgressLimitMs)
+                return cancel(link, kXmTimeout);
             if (x == kNAK || x == kXmTimeout) {
                 cans = 0;
                 if (++errors >= 10)

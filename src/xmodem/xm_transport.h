@@ -22,10 +22,15 @@ public:
     // keepInput leaves it, for answers after which the sender's next byte may already be
     // waiting: an ACK, and the NAK after a first EOT or CAN (the second EOT or CAN).
     virtual int sendControl(uint8_t b, bool keepInput = false) = 0;
+    // Receiver: the start request ("C", or NAK in checksum mode). Whatever is pending before
+    // it is stray and goes, on either link.
+    virtual int sendStartRequest(uint8_t b) { return sendControl(b); }
     // Sender: a data packet or the single EOT; the serial input is cleared first.
     virtual int sendPacket(const uint8_t* packet, int size) = 0;
     // Discards unread input (serial link only).
     virtual void clearInput() = 0;
     // The stop sequence: one second's pause (the Stop button stays alive), then ten CAN.
     virtual int fncXmCancel() = 0;
+    // The millisecond counter the waits run on.
+    virtual int64_t nowMs() = 0;
 };

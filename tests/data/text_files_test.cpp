@@ -32,7 +32,7 @@ struct Language {
 };
 const Language kLanguages[] = {{"JPN", true}, {"ENG", false}};
 
-const char* const kWindows[] = {"frmMain",    "frmOption",     "frmAbout",
+const char* const kWindows[] = {"frmHistogram", "frmMain",    "frmOption",     "frmAbout",
                                 "frmWait",    "frmComSet",     "frmBinBmpConv",
                                 "frmDirSearch", "frmDirSave", "frmLanSet"};
 
@@ -114,14 +114,17 @@ std::vector<std::string> sectionNames(const fs::path& file)
 TEST(MessageFiles, EveryLookedUpKeyHasAWellFormedValueAndTheSameBoxInBothLanguages)
 {
     const std::map<std::string, std::vector<int>> lookedUp = {
-        {"Message", {1, 12, 13, 21, 22, 23, 24, 99, 240, 280, 281, 282, 283, 284, 285, 286, 290, 291, 292}},
+        {"Message", {1, 12, 13, 21, 22, 23, 24, 99, 240, 280, 281, 282, 283, 284, 285, 286, 290,
+                     300, 301, 302, 320, 321, 322, 323, 324, 325, 326}},
         {"Question", {1, 2, 3, 4}},
         {"Label", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 51, 53, 54, 55, 56, 57, 300, 301, 302, 303,
-                   304, 305, 306, 307}},
+                   304, 305, 306, 307, 320}},
     };
     // Texts that name their device or address: the program puts it where "%1" stands.
     const std::set<std::pair<std::string, int>> naming = {
-        {"Message", 290}, {"Message", 291}, {"Message", 292}, {"Label", 301}, {"Label", 302}, {"Label", 303},
+        {"Message", 300}, {"Message", 301}, {"Message", 302}, {"Message", 320}, {"Message", 321},
+        {"Message", 322}, {"Message", 323}, {"Message", 324}, {"Message", 326},
+        {"Label", 301},   {"Label", 302},   {"Label", 303},
     };
     for (const auto& [section, numbers] : lookedUp) {
         for (int number : numbers) {
@@ -230,13 +233,14 @@ TEST(LabelFiles, EveryControlOfEachWindowIsLabelled)
          "cmdGetMesure CommMethod Serial Lan Frame2 txtIPaddress IPAddrLabel cmdConnect "
          "cmdCloseConnection StatusDisp Status mnuFile mnuBinsave2 mnuBinload2 mnuBmpSave mnuBmpLoad "
          "mnuBinBmpConv2 mnuEachConv2 mnuAllConv2 mnuQuit mnuSystem mnuSystemSave mnuSystemLoad "
+         "mnuSystemBackupAll mnuSystemRestoreAll "
          "MnuBank mnuBankSave mnuBankLoad mnuBankChange mnuBankGroup mnuBankGroupSave "
          "mnuBankGroupLoad mnuBankGroupChange mnuOption mnuConvert mnuComSet mnuTelnetSetting "
          "mnuLanSet mnuHelp mnuContents mnuVersion" +
              bankMenu("mnuBankSelect") + bankMenu("mnuBankGroupSelect")},
         {"frmOption", "fraImage optImage@0 optImage@1 cmdOK cmdCancel"},
         {"frmAbout", "picIcon lblTitle lblVersion cmdOK"},
-        {"frmWait", "lblWait lblRead btnStop"},
+        {"frmWait", "lblWait lblRead btnStop lblWhole lblTimeLeft"},
         {"frmComSet",
          "fraImage lblItem@0 lblItem@1 lblItem@2 lblItem@3 lblItem@4 lblItem@5 CmbCOM CmbReate "
          "CmbParity CmbDatLen CmbStpBit CmbDeli cmdOK cmdCancel"},

@@ -77,7 +77,7 @@ TEST_F(SerialChannel, PulledAdapterEndsTheLinkWithOneMessageNamingTheDevice)
     EXPECT_EQ(state.gLinkMode, 0);
     EXPECT_EQ(notified, 1);
     EXPECT_FALSE(port->isOpen());
-    ASSERT_EQ(boxes(), std::vector<long>{290});
+    ASSERT_EQ(boxes(), std::vector<long>{300});
     EXPECT_EQ(prompter.shown[0].text, "The serial port COM1 /dev/fake1 is gone.");
     EXPECT_EQ(mainLog.lines, std::vector<std::string>{"COM1 /dev/fake1 was lost: Input/output error"});
     prompter.shown.clear();
@@ -91,7 +91,7 @@ TEST_F(SerialChannel, AdapterPulledWhileIdleEndsTheLinkAtTheNextCommand)
     EXPECT_EQ(link->fncSendCommand("M"), "");
     EXPECT_TRUE(port->written.empty());
     EXPECT_EQ(state.gLinkMode, 0);
-    EXPECT_EQ(boxes(), std::vector<long>{290});
+    EXPECT_EQ(boxes(), std::vector<long>{300});
 }
 
 TEST_F(SerialChannel, PortClosedUnderTheSerialLinkIsReportedAsNoLink)
@@ -222,6 +222,15 @@ TEST_F(SerialChannel, TheCommandGoesOnceMoreOnly)
     // A reply that merely starts with "C" is a reply.
     serialPeer([](const std::string&) { return std::string("C1\r"); });
     EXPECT_EQ(link->fncSendCommand("X"), "C1");
+}
+
+TEST_F(LinkFixture, TheDialoutHintSpeaksTheWindowsLanguage)
+{
+    state.gLanguage = 0;
+    folder.write("MessageJPN.ini", "[Label]\r\n305=dialout-ja\r\n");
+    port->refuseWith = "Permission denied";
+    EXPECT_EQ(link->channel().fncOpenComPort(), 1);
+    EXPECT_EQ(mainLog.lines.back(), "COM1 /dev/fake1: Permission denied (dialout-ja)");
 }
 
 class LanChannel : public LinkFixture {

@@ -18,7 +18,7 @@ inline void writeTestMessages(const TempFolder& folder)
     folder.write("MessageENG.ini",
                  "[Message]\r\n21=No link to the controller.@48\r\n22=The controller did not answer.@48\r\n"
                  "24=The controller answered ER.@48\r\n99=The settings cannot be read.@16\r\n"
-                 "290=The serial port %1 is gone.@16\r\n"
+                 "300=The serial port %1 is gone.@16\r\n"
                  "[Label]\r\n1=Error\r\n2=NG\r\n3=OK\r\n12=Measure\r\n13=Stop\r\n");
 }
 

@@ -92,14 +92,15 @@ TEST_F(BankOperationsTest, CommandsAndDialogsOfEverySaveAndLoad)
          "Bank group data (*.BNG)| *.BNG", "BANKGRP"},
         {"system load", [&] { return fncSystemLoad(ctx); }, K::Open, "SYSLOAD 0", "System data (*.SYS)| *.SYS", "SYSTEM"},
     };
-    folder.write("SYSTEM/in.bin", std::string(128, 'x'));
+    for (const char* sub : {"BANK", "BANKGRP", "SYSTEM"})
+        folder.write(std::string(sub) + "/in.bin", std::string(128, 'x'));
     reply = "NO";  // refused: the operation ends after its command
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         dialogs.shown.clear();
         commands.clear();
-        dialogs.fileName = "remembered";
-        dialogs.choose(folder / "SYSTEM/in.bin");
+        dialogs.fileName = "another kind's file";
+        dialogs.choose(folder / c.folder / "in.bin");
         EXPECT_FALSE(c.run());
         EXPECT_EQ(commands, std::vector<std::string>{c.command});
         ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -109,9 +110,9 @@ TEST_F(BankOperationsTest, CommandsAndDialogsOfEverySaveAndLoad)
         EXPECT_EQ(r.filterIndex, 2);
         EXPECT_EQ(r.initialFolder, folder / c.folder);
         EXPECT_EQ(r.overwritePrompt, c.kind == K::Save);
-        // Only the bank save starts from an empty name.
-        const bool bankSave = c.kind == K::Save && c.command.rfind("SYS", 0) != 0;
-        EXPECT_EQ(dialogs.shown[0].proposed, bankSave ? "" : "remembered");
+        // Each kind proposes its own last file (the saves above are the first of their kind);
+        // a bank or bank group save never proposes a name.
+        EXPECT_EQ(dialogs.shown[0].proposed, c.kind == K::Save ? "" : (folder / c.folder / "in.bin").string());
         EXPECT_TRUE(view.mainEnabled);
         EXPECT_FALSE(view.shown);
     }
@@ -154,7 +155,8 @@ TEST_F(BankOperationsTest, MissingOrEmptyLoadFileIsRefusedBeforeAnythingIsSent)
     }
 }
 
-TEST_F(BankOperationsTest, SocketTimeOutInTheTransferShowsMessage22OnceAndKeepsThePreviousFile)
+// The LAN waits the block's 10000 ms for the rest, five times: a time-out, told once (Message 23).
+TEST_F(BankOperationsTest, ATransferThatStopsHalfWayShowsOneMessageAndKeepsThePreviousFile)
 {
     folder.write("BANK/B.BNK", "previous");
     dialogs.choose(folder / "BANK/B.BNK");
@@ -168,7 +170,7 @@ TEST_F(BankOperationsTest, SocketTimeOutInTheTransferShowsMessage22OnceAndKeepsT
     };
     EXPECT_FALSE(fncBankSave(ctx, 0, 2));
     EXPECT_TRUE(disabledDuringTransfer);
-    EXPECT_EQ(boxes(), std::vector<long>{22});
+    EXPECT_EQ(boxes(), std::vector<long>{23});
     EXPECT_TRUE(view.mainEnabled);
     EXPECT_FALSE(view.shown);
     EXPECT_EQ(folder.read("BANK/B.BNK"), "previous");

@@ -9,9 +9,14 @@
 #include "frm_main.h"
 #include "frm_wait.h"
 #include "link_controls.h"
+#include "qt_file_dialogs.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTimer>
 
 namespace {
@@ -110,6 +115,90 @@ TEST_F(BankMenusSim, SaveLoadAndSwitchFromTheMenus)
     EXPECT_FALSE(waitShown);
     EXPECT_EQ(boxes(), std::vector<long>{1});
     EXPECT_TRUE(window.isEnabled());
+}
+
+// What a file dialog showed when it opened.
+struct DialogSeen {
+    QString proposed; // the name in its file name box
+    QString folder;
+    bool replaceAsked = false;
+    QString replaceText;
+};
+
+// Answers the file dialog that opens while poll runs as a user does: types the name and
+// presses Save or Open; a replace question that follows is answered Yes.
+void typeIntoNextDialog(QTimer& poll, const QString& typed, DialogSeen& seen)
+{
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [typed, &seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen.replaceAsked = true;
+            seen.replaceText = box->text();
+            box->button(QMessageBox::Yes)->click();
+            return;
+        }
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog || !dialog->isVisible() || !seen.folder.isEmpty())
+            return;
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        seen.proposed = edit->text();
+        seen.folder = dialog->directory().absolutePath();
+        edit->setText(typed);
+        static_cast<QDialog*>(dialog)->accept(); // as the Save or Open button does
+    });
+    poll.start();
+}
+
+TEST_F(BankMenusSim, TypedNamesGetTheKindsExtensionAndNoKindProposesAnothersFile)
+{
+    for (const char* sub : {"BANKGRP", "SYSTEM"})
+        std::filesystem::create_directories(folder / sub);
+    frmMain typing;
+    LinkControls typingControls{&typing, state, messenger};
+    QtFileDialogs qtDialogs{&typing};
+    BankMenus typingMenus{&typing, typingControls.link(), qtDialogs};
+    typingControls.link().socket().setRemote("127.0.0.1", uint16_t(sim.tcpPort));
+    typing.show();
+    auto run = [&](const char* menu, int index, const QString& typed) {
+        DialogSeen seen;
+        QTimer poll;
+        typeIntoNextDialog(poll, typed, seen);
+        prompter.shown.clear();
+        findControlAs<QAction>(&typing, menu, index)->trigger();
+        return seen;
+    };
+
+    // A bank group saved under a typed name; System > Back Up then proposes no bank group
+    // file but its own folder, and the name typed there gets .SYS.
+    DialogSeen group = run("mnuBankGroupSelect", 5, QStringLiteral("line2"));
+    EXPECT_EQ(group.folder.toStdString(), (folder / "BANKGRP").string());
+    EXPECT_EQ(boxes(), std::vector<long>{1});
+    const std::string groupBytes = folder.read("BANKGRP/line2.BNG");
+    EXPECT_EQ(groupBytes.substr(0, 22), "PLNSIM BANK GROUP 05\r\n");
+
+    DialogSeen system = run("mnuSystemSave", -1, QStringLiteral("line2"));
+    EXPECT_EQ(system.proposed, QString()) << "the bank group file was proposed for system data";
+    EXPECT_EQ(system.folder.toStdString(), (folder / "SYSTEM").string());
+    EXPECT_EQ(boxes(), std::vector<long>{1});
+    EXPECT_EQ(folder.read("BANKGRP/line2.BNG"), groupBytes);
+    EXPECT_EQ(folder.read("SYSTEM/line2.SYS").substr(0, 18), "PLNSIM SYSTEM DATA");
+
+    // "bank03" is written as bank03.BNK, and the restore finds it by the same name.
+    run("mnuBankSelect", 3, QStringLiteral("bank03"));
+    EXPECT_EQ(boxes(), std::vector<long>{1});
+    EXPECT_FALSE(std::filesystem::exists(folder / "BANK/bank03"));
+    EXPECT_EQ(folder.read("BANK/bank03.BNK").substr(0, 16), "PLNSIM BANK 03\r\n");
+    DialogSeen restore = run("mnuBankLoadSelect", 3, QStringLiteral("bank03"));
+    EXPECT_EQ(restore.proposed, QStringLiteral("bank03.BNK"));
+    EXPECT_EQ(restore.folder.toStdString(), (folder / "BANK").string());
+    EXPECT_EQ(boxes(), std::vector<long>{1});
+
+    // Saving it again asks about the file that will be replaced, bank03.BNK.
+    DialogSeen again = run("mnuBankSelect", 3, QStringLiteral("bank03"));
+    EXPECT_TRUE(again.replaceAsked);
+    EXPECT_TRUE(again.replaceText.contains(QStringLiteral("bank03.BNK"))) << again.replaceText.toStdString();
+    EXPECT_EQ(boxes(), std::vector<long>{1});
 }
 
 } // namespace

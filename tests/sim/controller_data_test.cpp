@@ -130,8 +130,10 @@ TEST(SimData, AnUploadBecomesTheLiveImage)
     const PixelArray& px = ws.sensorImage.pixels;
     ASSERT_EQ(px.width, 608);
     EXPECT_EQ(px.at(0, 0), 0);
-    EXPECT_EQ(px.at(599, 463), (599 + 3 * 463) & 0xFF);
-    EXPECT_EQ(px.at(123, 45), (123 + 3 * 45) & 0xFF);
+    // Sent with the gains IMGINFO reports: (599, 463) is a red site, 196 x 1.20 = 235; the
+    // green site (124, 45) keeps its value.
+    EXPECT_EQ(px.at(599, 463), 235);
+    EXPECT_EQ(px.at(124, 45), (124 + 3 * 45) & 0xFF);
     EXPECT_EQ(px.at(600, 10), 0); // columns the upload lacks are black
     EXPECT_EQ(data.fileToSend("IMG", 5), testPictureFile(5));
 }

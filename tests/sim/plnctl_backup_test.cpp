@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sstream>
 #include <thread>
 #include <map>
 #include <cstring>
@@ -77,6 +78,20 @@ TEST_F(PlnctlBackup, BackupThenRestoreIntoAFreshControllerGivesTheSameSaves)
         ASSERT_EQ(run({"--device", com1, "system", "load", (folder / "mine.sys").string()}).exitCode, 0);
         ChildResult r = run({"--device", com1, "backup", first.string()});
         ASSERT_EQ(r.exitCode, 0) << r.err;
+        // Through a pipe: one line per file, then the summary.
+        std::istringstream err(r.err);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(err, line);)
+            lines.push_back(line);
+        ASSERT_EQ(lines.size(), 66u) << r.err;
+        EXPECT_EQ(lines[3], "4/65 BANK/BANK03.BNK  384 bytes");
+        EXPECT_EQ(lines[39].rfind("40/65 BANKGRP/BG07.BNG  ", 0), 0u) << lines[39];
+        EXPECT_EQ(lines[64].rfind("65/65 SYSTEM/SYSTEM.SYS  128 bytes", 0), 0u) << lines[64];
+        EXPECT_EQ(lines[65].rfind("65 files, ", 0), 0u) << lines[65];
+        // -q: nothing.
+        r = run({"--device", com1, "backup", "-q", (folder / "quiet").string()});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
     }
     EXPECT_EQ(readFile(first / "BANK/BANK03.BNK"), std::string(300, 'b') + std::string(84, '\xff'));
     EXPECT_EQ(readFile(first / "SYSTEM/SYSTEM.SYS"), std::string(128, 's'));
@@ -186,10 +201,11 @@ TEST_F(PlnctlWholeBackup, AStopASignalOrAFailureMidwayKeepsThePreviousBackupByte
         int signal;
         int status;
     };
-    // 0: no signal, the stalled transfer fails on its own (Message 22).
+    // 0: no signal, the controller cancels the transfer and the backup fails on its own (a
+    // stall would take the transfer's minute without progress).
     for (Case c : {Case{SIGINT, 130}, Case{SIGTERM, 143}, Case{SIGHUP, 129}, Case{0, 1}}) {
         SCOPED_TRACE(c.signal);
-        SimProcess sim({"--tcp", "0", "--stall-after", "25"});
+        SimProcess sim({"--tcp", "0", c.signal ? "--stall-after" : "--cancel-after", "25"});
         EXPECT_EQ(interruptedBackup(sim, c.signal), c.status);
         EXPECT_NE(readFile(folder / "err.txt").find("the previous backup in " + dir.string() + " is unchanged"),
                   std::string::npos)
@@ -227,8 +243,8 @@ TEST_F(PlnctlBackup, SignalsStopTheTransferKeepThePreviousFileAndSetTheExitStatu
         SCOPED_TRACE(number);
         Background plnctl(folder.path(), {"--host", host(sim), "bank", "save", "5", (folder / "keep.bnk").string()},
                           folder / "err.txt");
-        // The stall holds the transfer in its wait for the next block; the socket time-out
-        // would end it after a second.
+        // The stall holds the transfer in its wait for the next block; the block's time limit
+        // would end it after ten seconds.
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         plnctl.signal(number);
         EXPECT_EQ(plnctl.wait(std::chrono::seconds(10)), status);

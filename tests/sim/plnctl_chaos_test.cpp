@@ -19,7 +19,7 @@ namespace {
 
 using namespace plnctl_test;
 
-constexpr int kSaves = 90;
+constexpr int kSaves = 200;
 constexpr int kBackups = 5;
 constexpr auto kBound = std::chrono::seconds(30);
 
@@ -82,7 +82,11 @@ TEST_F(PlnctlChaos, NoFaultOrSignalCostsThePreviousFileOrBackup)
         const auto fault = randomFault(rng);
         const int bank = std::uniform_int_distribution<int>(0, 3)(rng);
         const bool hadFile = rng() % 4 != 0;
-        const int signal = rng() % 3 == 0 ? signals[rng() % 3] : 0;
+        int signal = rng() % 3 == 0 ? signals[rng() % 3] : 0;
+        // A stalled controller is left to the block's ten-second limit by the transfer tests;
+        // here the operator gives up on it, which keeps two hundred runs within minutes.
+        if (!fault.empty() && fault[0] == "--stall-after" && signal == 0)
+            signal = signals[rng() % 3];
         SCOPED_TRACE("save " + std::to_string(i) + ": " + join(fault) + (signal ? " signal " + std::to_string(signal) : ""));
         fs::remove(target);
         if (hadFile)

@@ -12,6 +12,8 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
+
 namespace {
 
 std::string padded(std::string s)
@@ -104,7 +106,9 @@ TEST_F(SimRoundTrip, TheToolRidesOutTheSimulatorsFaultsOverTcp)
         {{"--cancel-after", "1"}, false, false, End::Status, false, kXmCancelled, {}},
         {{"--cancel-after", "1"}, true, false, End::Status, false, kXmFailed, {22}},
         {{}, true, true, End::Status, false, kXmStopped, {}},
-        {{"--stall-after", "1"}, false, false, End::SocketTimeOut, false, kXmNoStatus, {}},
+        // A stalled receiver: the sender's byte wait runs out after 10 s (a stalled sender
+        // would cost five 10-second block waits, which the fake-clock tests hold).
+        {{"--stall-after", "1"}, true, false, End::SocketTimeOut, false, kXmNoStatus, {}},
     };
     const std::string bank = padded(ControllerData::initialContents("BNK", 9));
     for (const Case& c : cases) {
@@ -143,4 +147,40 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// A LAN controller that needs 3 s before its first packet or start request and 1.5 s before
+// each ACK: download, upload, bank save and bank load all go through. The only real-time
+// delays of the suite; the files are the smallest that show it.
+TEST_F(SimRoundTrip, ASlowControllerOnTheLanStillTransfers)
+{
+    using Clock = std::chrono::steady_clock;
+    {
+        // Sending with its ACK delay on every packet would take 1.5 s a block: the controller's
+        // own packets come with the start delay only.
+        SimProcess sim({"--tcp", "0", "--start-delay", "3000"});
+        useLan(sim.tcpPort);
+        ASSERT_EQ(link.fncSendCommand("IMGSAVE 0 7"), "READY");
+        auto begun = Clock::now();
+        ASSERT_TRUE(control.fncReceiveFile(folder / "tmp.bin"));
+        EXPECT_GE(Clock::now() - begun, std::chrono::milliseconds(3000));
+        EXPECT_EQ(folder.read("tmp.bin"), padded(testPictureFile(7)));
+        ASSERT_EQ(link.fncSendCommand("BNKSAVE 0 9"), "READY");
+        ASSERT_TRUE(control.fncReceiveFile(folder / "down.BNK"));
+        EXPECT_EQ(folder.read("down.BNK"), padded(ControllerData::initialContents("BNK", 9)));
+    }
+    {
+        SimProcess sim({"--tcp", "0", "--start-delay", "3000", "--ack-delay", "1500"});
+        useLan(sim.tcpPort);
+        folder.write("up.bin", std::string(100, '\xff'));
+        ASSERT_EQ(link.fncSendCommand("IMGLOAD"), "OK");
+        auto begun = Clock::now();
+        ASSERT_TRUE(control.fncSendFile(folder / "up.bin"));
+        // The start request, then the ACK of the block and of the EOT.
+        EXPECT_GE(Clock::now() - begun, std::chrono::milliseconds(3000 + 2 * 1500));
+        ASSERT_EQ(link.fncSendCommand("BNKLOAD 0 4"), "READY");
+        ASSERT_TRUE(control.fncSendFile(folder / "up.bin"));
+        EXPECT_EQ(link.fncSendCommand("CAPTURE"), "OK");
+    }
+    EXPECT_EQ(boxes(), std::vector<long>{});
 }

@@ -128,7 +128,7 @@ TEST_F(SimWindows, APseudoTerminalLostMidDownloadEndsTheLinkWithOneMessageAndCon
 {
     folder.write("MessageENG.ini",
                  "[Message]\r\n1=Done.@64\r\n21=No link.@48\r\n22=No reply.@48\r\n23=Timed out.@16\r\n"
-                 "290=The serial port %1 has gone away.@16\r\n[Question]\r\n1=Download?@36\r\n"
+                 "300=The serial port %1 has gone away.@16\r\n[Question]\r\n1=Download?@36\r\n"
                  "[Label]\r\n4=Received\r\n5=bytes\r\n6=Preparing\r\n7=Command\r\n9=Receiving\r\n");
     const std::string com = (folder / "com1").string();
     // At 38400 baud a picture takes over a minute: the simulator goes long before the end.
@@ -146,7 +146,7 @@ TEST_F(SimWindows, APseudoTerminalLostMidDownloadEndsTheLinkWithOneMessageAndCon
     std::vector<long> numbers;
     for (const auto& box : prompter.shown)
         numbers.push_back(box.number);
-    EXPECT_EQ(numbers, (std::vector<long>{1, 290})) << prompter.shown.back().text;
+    EXPECT_EQ(numbers, (std::vector<long>{1, 300})) << prompter.shown.back().text;
     EXPECT_EQ(prompter.shown.back().title, "Lumivex PLN TOOL");
     EXPECT_EQ(prompter.shown.back().text, "The serial port COM1 " + com + " has gone away.");
     EXPECT_EQ(state.gLinkMode, 0);

@@ -341,3 +341,33 @@ TEST(SimXmodemPacket, CrcCheckValue)
 {
     EXPECT_EQ(xm::crc16("123456789"), 0x31C3);
 }
+
+// A slow controller: the first packet waits for the start delay, every later answer for the
+// answer delay; the transfer is over only once the last answer went out.
+TEST(SimXmodemPeer, StartAndAnswerDelays)
+{
+    XmodemFaults f;
+    f.startDelayMs = 3000;
+    f.ackDelayMs = 1500;
+    XmodemSender s(bytesOf(100), f, 0);
+    s.receive("C", 0);
+    EXPECT_EQ(s.takeOutput(10), "");
+    EXPECT_EQ(s.deadline(), 3000);
+    EXPECT_EQ(s.takeOutput(3000).size(), 133u);
+    s.receive(kAck, 3100);
+    EXPECT_EQ(s.takeOutput(3100), "");
+    EXPECT_EQ(s.takeOutput(4600), kEot);
+
+    XmodemReceiver r(f, 0);
+    EXPECT_EQ(r.deadline(), 3000);  // the first start request
+    r.tick(3000);
+    EXPECT_EQ(r.takeOutput(3000), "C");
+    r.receive(xm::packet(1, "abc", true), 3100);
+    EXPECT_EQ(r.takeOutput(3100), "");
+    EXPECT_EQ(r.takeOutput(4600), kAck);
+    r.receive(kEot, 4700);
+    EXPECT_EQ(r.state(), XmodemState::Done);
+    EXPECT_TRUE(r.holdsOutput());
+    EXPECT_EQ(r.takeOutput(6200), kAck);
+    EXPECT_FALSE(r.holdsOutput());
+}

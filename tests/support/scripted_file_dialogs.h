@@ -27,7 +27,7 @@ public:
             return std::nullopt;
         auto answer = std::move(answers.front());
         answers.pop_front();
-        if (answer && !answer->empty())
+        if (answer && !answer->empty() && request.kind != FileDialogRequest::Kind::Folder)
             fileName = answer->front().string();
         return answer;
     }

@@ -82,20 +82,23 @@ private slots:
     }
 
     void helpOpensTheFileOfTheLanguageInTheProgramFolder() {
+        RecordingPrompter prompter;
+        Messenger messages(state_, prompter);
         std::vector<QUrl> opened;
         auto open = [&](const QUrl& url) {
             opened.push_back(url);
             return true;
         };
-        fncOpenDocument(state_, open); // no help file: nothing happens
+        fncOpenDocument(state_, messages, open); // no help file: nothing happens
         QVERIFY(opened.empty());
+        QVERIFY(prompter.shown.empty());
 
         folder_.write("PLN_HELP_ENG.chm", "help");
         folder_.write("PLN_HELP_JPN.chm", "help");
         QVERIFY(QDir::setCurrent(QDir::tempPath())); // the working folder does not matter
-        fncOpenDocument(state_, open);
+        fncOpenDocument(state_, messages, open);
         resetState(0);
-        fncOpenDocument(state_, open);
+        fncOpenDocument(state_, messages, open);
         QCOMPARE(opened.size(), std::size_t(2));
         QCOMPARE(opened[0], QUrl::fromLocalFile(QString::fromStdString((folder_ / "PLN_HELP_ENG.chm").string())));
         QCOMPARE(opened[1], QUrl::fromLocalFile(QString::fromStdString((folder_ / "PLN_HELP_JPN.chm").string())));

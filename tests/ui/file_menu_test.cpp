@@ -4,7 +4,9 @@
 #include "frm_main.h"
 #include "image_controls.h"
 #include "image_view.h"
+#include "frm_histogram.h"
 #include "picture_box.h"
+#include "picture_readout.h"
 #include "recording_prompter.h"
 #include "scripted_file_dialogs.h"
 
@@ -18,7 +20,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollArea>
 
 #include <gtest/gtest.h>
 
@@ -31,7 +35,7 @@ protected:
     FileMenuTest()
     {
         folder.write("MessageENG.ini", "[Message]\r\n12=File missing.@48\r\n13=Conversion failed.@16\r\n"
-                                       "[Label]\r\n51=All (*.*)\r\n55=Bayer (*.BYR)\r\n56=Grey (*.GRY)\r\n");
+                                       "[Question]\r\n2=Discard the download?@36\r\n[Label]\r\n51=All (*.*)\r\n55=Bayer (*.BYR)\r\n56=Grey (*.GRY)\r\n");
         fs::create_directories(folder / "TMP");
         fs::create_directories(folder / "IMAGE");
         state.programFolder = folder.path();
@@ -147,7 +151,7 @@ TEST_F(FileMenuTest, AFailedConversionLeavesNoImage)
     EXPECT_EQ(boxes(), std::vector<std::string>{"Message 13"});
     EXPECT_EQ(imageControls(), false);
     EXPECT_FALSE(pictureShown());
-    EXPECT_EQ(values(), "3 0 0 0 600 460");
+    EXPECT_EQ(values().trimmed(), QString()); // emptied with the picture
 }
 
 TEST_F(FileMenuTest, ACancelledOrFailedOpenChangesNothingShown)
@@ -162,8 +166,12 @@ TEST_F(FileMenuTest, ACancelledOrFailedOpenChangesNothingShown)
     dialogs.choose(folder / "x.BYR"); // not a BMP
     menu.mnuBmpLoad_Click();
 
-    ASSERT_EQ(prompter.shown.size(), 2u); // one reader's error box each
-    EXPECT_EQ(prompter.shown[0].style & kStyleCritical, kStyleCritical);
+    // Question 2 before each dialog (answered OK), and one reader's error box each.
+    std::vector<std::string> kinds;
+    for (const auto& box : prompter.shown)
+        kinds.push_back(box.number >= 0 ? box.section + " " + std::to_string(box.number) : "error");
+    ASSERT_EQ(kinds, (std::vector<std::string>{"Question 2", "Question 2", "Question 2", "error", "Question 2", "error"}));
+    EXPECT_EQ(prompter.shown[3].style & kStyleCritical, kStyleCritical);
     EXPECT_EQ(values(), "3 0 0 0 608 464");
     EXPECT_EQ(imageControls(), true);
     EXPECT_TRUE(pictureShown());
@@ -252,7 +260,6 @@ TEST_F(FileMenuTest, SavingThePictureProposesTheRawNameAsBmpAndCopiesIt)
 TEST_F(FileMenuTest, OpeningABmpShowsItUnchangedAndLeavesA464RowRawWorkFile)
 {
     const fs::path bmp = writeBmp("pic.bmp", 600, 460);
-    state.gUnsavedDownload = -1;
     dialogs.choose(bmp);
     menu.mnuBmpLoad_Click();
 
@@ -265,7 +272,100 @@ TEST_F(FileMenuTest, OpeningABmpShowsItUnchangedAndLeavesA464RowRawWorkFile)
               QImage(QString::fromStdString(bmp.string())).convertToFormat(QImage::Format_RGB32));
     EXPECT_EQ(readBytes(folder / "TMP" / "tmp.bmp"), readBytes(bmp));
     EXPECT_EQ(fs::file_size(folder / "TMP" / "tmp.bin"), 600u * 464u);
-    EXPECT_EQ(state.gUnsavedDownload, -1);
+    EXPECT_EQ(state.gUnsavedDownload, 0);
+}
+
+TEST_F(FileMenuTest, ThePictureZoomsAndTheStatusLineReadsThePixelUnderTheMouse)
+{
+    folder.write("MessageENG.ini", "[Message]\r\n13=Conversion failed.@16\r\n[Label]\r\n55=Bayer (*.BYR)\r\n"
+                                   "56=Grey (*.GRY)\r\n340=Position\r\n341=Raw\r\n342=Shown\r\n343=Zoom\r\n344=fit\r\n");
+    PictureReadout pictureReadout{&window, state, messages};
+    window.show();
+    window.resize(1100, 700);
+    QApplication::processEvents();
+    openPln(writePln("x.BYR", 608, 464));
+    PictureBox* box = window.picCnvBmp();
+    QLabel* zoom = control<QLabel>("lblZoom");
+    QLabel* readout = control<QLabel>("lblPixel");
+    EXPECT_EQ(zoom->text(), QStringLiteral("Zoom 100%"));
+
+    struct Step {
+        const char* entry;
+        const char* keys;
+        QSize size;
+        const char* caption;
+    } steps[] = {{"mnuZoom2", "Ctrl+2", {1216, 928}, "Zoom 200%"},
+                 {"mnuZoom4", "Ctrl+4", {2432, 1856}, "Zoom 400%"},
+                 {"mnuZoom1", "Ctrl+1", {608, 464}, "Zoom 100%"}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.entry);
+        QAction* entry = control<QAction>(step.entry);
+        EXPECT_EQ(entry->shortcut(), QKeySequence(QString::fromLatin1(step.keys)));
+        entry->trigger();
+        EXPECT_TRUE(entry->isChecked());
+        EXPECT_EQ(box->size(), step.size);
+        EXPECT_EQ(zoom->text(), QString::fromLatin1(step.caption));
+    }
+
+    // Fit: the whole picture in what the scroll area shows, its proportions kept.
+    control<QAction>("mnuZoomFit")->trigger();
+    QApplication::processEvents();
+    auto* area = qobject_cast<QScrollArea*>(box->parentWidget()->parentWidget());
+    ASSERT_NE(area, nullptr);
+    const QSize room = area->maximumViewportSize();
+    EXPECT_TRUE(box->width() == room.width() || box->height() == room.height()) << box->width() << "x" << box->height();
+    EXPECT_LE(box->width(), room.width());
+    EXPECT_LE(box->height(), room.height());
+    EXPECT_EQ(std::abs(box->width() * 464 - box->height() * 608) < 608, true);
+    EXPECT_TRUE(zoom->text().startsWith(QStringLiteral("Zoom fit ("))) << zoom->text().toStdString();
+
+    // At 2:1 the screen pixel (21, 15) is picture pixel (10, 7): a green site of the blue-first
+    // pattern (odd row, even column).
+    control<QAction>("mnuZoom2")->trigger();
+    QMouseEvent move(QEvent::MouseMove, QPointF(21, 15), box->mapToGlobal(QPointF(21, 15)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(box, &move);
+    const QColor shown = box->picture().pixelColor(10, 7);
+    EXPECT_EQ(readout->text(), QStringLiteral("Position 10, 7    Raw %1 (G)    Shown R %2  G %3  B %4")
+                                   .arg(state.images.sensorImage.pixels.at(10, 7))
+                                   .arg(shown.red())
+                                   .arg(shown.green())
+                                   .arg(shown.blue()));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(box, &leave);
+    EXPECT_EQ(readout->text(), QString());
+}
+
+TEST_F(FileMenuTest, TheHistogramCountsEachColourOfThePictureShownAndFollowsIt)
+{
+    PictureReadout pictureReadout{&window, state, messages};
+    // Blue 10, green 20, red 30 everywhere: a swapped channel shows at once.
+    BmpPixelBuffer buffer;
+    buffer.assignZero(64, 48);
+    for (std::size_t i = 0; i < buffer.bytes.size(); i += 3) {
+        buffer.bytes[i] = 10;
+        buffer.bytes[i + 1] = 20;
+        buffer.bytes[i + 2] = 30;
+    }
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(encodeBmp(buffer, 64, 48, file));
+    writeBytes(folder / "flat.bmp", file);
+    dialogs.choose(folder / "flat.bmp");
+    menu.mnuBmpLoad_Click();
+
+    control<QAction>("mnuHistogram")->trigger();
+    ASSERT_NE(pictureReadout.histogramWindow(), nullptr);
+    EXPECT_TRUE(pictureReadout.histogramWindow()->isVisible());
+    const Histogram& h = pictureReadout.histogramWindow()->chart()->histogram();
+    EXPECT_EQ(h.pixels, 64u * 48u);
+    EXPECT_EQ(h.counts[0][30], 64u * 48u);
+    EXPECT_EQ(h.counts[1][20], 64u * 48u);
+    EXPECT_EQ(h.counts[2][10], 64u * 48u);
+
+    openPln(writePln("x.BYR", 608, 464));
+    EXPECT_EQ(pictureReadout.histogramWindow()->chart()->histogram().pixels, 608u * 464u);
+    view.showNoImage();
+    EXPECT_EQ(pictureReadout.histogramWindow()->chart()->histogram().pixels, 0u);
 }
 
 } // namespace

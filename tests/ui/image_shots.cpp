@@ -1,12 +1,16 @@
 // Screenshots of the image download under Xvfb (scripts/screens-image). Not a test: it runs the
 // program as main() wires it against two simulators, one slowed to a serial line's pace so
-// frmWait can be seen counting, and takes the shots with ImageMagick's import.
+// frmWait can be seen counting, and takes the shots with ImageMagick's import: the operation
+// window, the picture shown, and the picture at 2:1 with the status line's readout under the
+// mouse and the histogram window.
 //   image_shots PROGRAM_FOLDER PLNSIM LANGUAGE(0 Japanese, 1 English) OUT_FOLDER
 
 #include "control_index.h"
+#include "frm_histogram.h"
 #include "frm_main.h"
 #include "image_controls.h"
 #include "link_controls.h"
+#include "picture_box.h"
 #include "pln_application.h"
 #include "qt_file_dialogs.h"
 #include "recording_prompter.h"
@@ -14,7 +18,10 @@
 #include "link/device_link.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QElapsedTimer>
+#include <QScreen>
+#include <QScrollArea>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -94,6 +101,8 @@ int main(int argc, char** argv)
     window.show();
 
     QTimer::singleShot(1000, &window, [&] {
+        // Once the window manager has framed it, the title bar goes on the screen too.
+        window.move(0, 0);
         findControlAs<QListWidget>(&window, QStringLiteral("lstImageNo"))->verticalScrollBar()->setValue(5);
         // While the slow download runs: the operation window counting, then Stop.
         QTimer::singleShot(3000, &window, [&] {
@@ -115,7 +124,30 @@ int main(int argc, char** argv)
                     static_cast<long long>(clock.elapsed()));
         QTimer::singleShot(800, &window, [&] {
             shoot(&window, out + QStringLiteral("/main-picture-%1.png").arg(name));
-            qtApp.quit();
+            // The digits at 2:1, the mouse on the edge of one, the histogram beside.
+            window.move(0, 0);
+            image.readout().setZoom(2);
+            PictureBox* picture = window.picCnvBmp();
+            if (auto* area = qobject_cast<QScrollArea*>(picture->parentWidget()->parentWidget()))
+                area->ensureVisible(2 * 300, 2 * 150, area->viewport()->width() / 2, area->viewport()->height() / 2);
+            QCursor::setPos(picture->mapToGlobal(QPoint(2 * 296 + 1, 2 * 125 + 1)));
+            image.readout().showHistogram();
+            frmHistogram* histogram = image.readout().histogramWindow();
+            histogram->resize(560, 300);
+            const QRect screen = window.screen()->availableGeometry();
+            histogram->move(screen.right() - histogram->frameGeometry().width() - 20,
+                            screen.bottom() - histogram->frameGeometry().height() - 20);
+            QTimer::singleShot(1000, &window, [&] {
+                // The pointer may have moved with the windows: the readout of where it was put,
+                // drawn before the shot.
+                image.readout().showPixel(QPoint(296, 125));
+                QTimer::singleShot(300, &window, [&] {
+                    const QString short2 = language == 0 ? QStringLiteral("ja") : QStringLiteral("en");
+                    QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                                 out + QStringLiteral("/picture-readout-%1.png").arg(short2)});
+                    qtApp.quit();
+                });
+            });
         });
     });
     const int status = qtApp.exec();

@@ -4,6 +4,7 @@
 #include "frm_about.h"
 #include "frm_bin_bmp_conv.h"
 #include "frm_dir_browser.h"
+#include "frm_histogram.h"
 #include "frm_main.h"
 #include "frm_option.h"
 #include "messages.h"
@@ -104,15 +105,19 @@ private slots:
         frmBinBmpConv batch(state_, messages, dialogs);
         frmDirSearch search(state_, messages, nullptr, {{"/", ""}}, "/");
         frmDirSave save(state_, messages, nullptr, {{"/", ""}}, "/");
+        frmHistogram histogram(state_);
         for (QWidget* window : {static_cast<QWidget*>(&main), static_cast<QWidget*>(&option),
                                 static_cast<QWidget*>(&about), static_cast<QWidget*>(&batch),
-                                static_cast<QWidget*>(&search), static_cast<QWidget*>(&save)}) {
+                                static_cast<QWidget*>(&search), static_cast<QWidget*>(&save),
+                                static_cast<QWidget*>(&histogram)}) {
             markCaptions(window);
             fncApplyLabels(window, state_);
             const QStringList left = captionsLeft(window);
             QVERIFY2(left.isEmpty(), qPrintable(window->objectName() + ": " + left.join(", ")));
         }
         QVERIFY(!messages.fncGetMessage("Label", 10).empty());
+        for (long readout = 340; readout <= 344; ++readout)
+            QVERIFY2(!messages.fncGetMessage("Label", readout).empty(), qPrintable(QString::number(readout)));
     }
 
     // Help > Contents finds the manual of each language in the program folder, and every
@@ -154,7 +159,8 @@ private slots:
         main.resize(wanted);
         QCoreApplication::processEvents();
         auto* viewport = qobject_cast<QWidget*>(main.picCnvBmp()->parent());
-        QVERIFY(viewport->width() >= frmMain::kPictureWidth && viewport->height() >= frmMain::kPictureHeight);
+        QVERIFY2(viewport->width() >= frmMain::kPictureWidth && viewport->height() >= frmMain::kPictureHeight,
+                 qPrintable(QString("viewport %1x%2 in %3x%4").arg(viewport->width()).arg(viewport->height()).arg(wanted.width()).arg(wanted.height())));
 
         main.resize(200, 200);
         QCoreApplication::processEvents();

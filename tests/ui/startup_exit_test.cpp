@@ -179,6 +179,28 @@ private slots:
                      "\r\n[COM]\r\nPort=3\r\nSetting=9600,E,7,2\r\nDelimitr=1\r\n");
     }
 
+    // Options > Language writes the language for the next start at once, says so, and the
+    // exit routine does not put the running window's language back.
+    void languageChosenInOptionsTakesEffectAtTheNextStart() {
+        TempFolder folder;
+        folder.write("Setting.ini", "[OPERATION]\r\nLanguage=Japanese\r\n");
+        folder.write("MessageJPN.ini", "[Message]\r\n340=At the next start.@64\r\n");
+        Program program(folder.path());
+        QVERIFY(program.app.start());
+        QVERIFY(program.control<QAction>("mnuLanguageSelect", 0)->isChecked());
+        QVERIFY(!program.control<QAction>("mnuLanguageSelect", 1)->isChecked());
+
+        program.control<QAction>("mnuLanguageSelect", 1)->trigger();
+        QVERIFY(folder.read("Setting.ini").find("Language=English\r\n") != std::string::npos);
+        QCOMPARE(program.prompter.shown.size(), size_t(1));
+        QCOMPARE(program.prompter.shown[0].number, 340L);
+        QCOMPARE(program.app.state().gLanguage, 0);
+        QVERIFY(program.control<QAction>("mnuLanguageSelect", 1)->isChecked());
+
+        program.app.fncExitApplication();
+        QVERIFY(folder.read("Setting.ini").find("Language=English\r\n") != std::string::npos);
+    }
+
     void everyWayOfQuittingRunsTheExitRoutineOnce() {
         for (int way = 0; way < 3; ++way) {
             TempFolder folder;
@@ -239,6 +261,34 @@ private slots:
         QCOMPARE(openedBy("English"), inFolder("PLN_HELP_ENG.chm"));
         fs::remove(folder / "PLN_HELP_JPN.html");
         QCOMPARE(openedBy("Japanese"), QString("0 opened")); // no manual: nothing happens
+    }
+
+    // No xdg-open and no browser on the PATH: Help says so in the window's language and gives
+    // the manual's path instead of doing nothing.
+    void helpWithoutAViewerNamesTheManual() {
+        TempFolder folder, emptyPath;
+        for (const char* name : {"PLN_HELP_JPN.html", "PLN_HELP_ENG.html"}) {
+            folder.write(name, "<html></html>");
+        }
+        folder.write("MessageJPN.ini", "[Message]\r\n290=Japanese: no viewer.\\nOpen this file:@48\r\n");
+        folder.write("MessageENG.ini", "[Message]\r\n290=English: no viewer.\\nOpen this file:@48\r\n");
+        ScopedEnv path("PATH", emptyPath.path().c_str());
+        ScopedEnv browser("BROWSER", nullptr);
+        ScopedEnv defaultBrowser("DEFAULT_BROWSER", nullptr);
+        for (const char* language : {"English", "Japanese"}) {
+            folder.write("Setting.ini", std::string("[OPERATION]\r\nLanguage=") + language + "\r\n");
+            Program program(folder.path());
+            QVERIFY(program.app.start());
+            program.prompter.shown.clear();
+            program.control<QAction>("mnuContents")->trigger();
+            QCOMPARE(program.prompter.shown.size(), std::size_t(1));
+            const BoxRequest& box = program.prompter.shown[0];
+            const std::string manual =
+                (folder / (std::string(language) == "English" ? "PLN_HELP_ENG.html" : "PLN_HELP_JPN.html")).string();
+            QCOMPARE(box.text, std::string(language) + ": no viewer.\r\nOpen this file:\r\n\r\n" + manual);
+            QCOMPARE(box.style, 48);
+            QCOMPARE(box.number, 290L);
+        }
     }
 
     void connectionControlsAfterStartupAndOptionClicks() {

@@ -11,6 +11,7 @@
 #include "frm_lan_set.h"
 #include "frm_wait.h"
 #include "qt_file_dialogs.h"
+#include "whole_backup_menus.h"
 #include "frm_main.h"
 #include "link_controls.h"
 #include "link/device_link.h"
@@ -77,6 +78,7 @@ void shootLanguage(const fs::path& programFolder, const QString& out, const char
     app.openSerialPort = [&link] { return link.openSerialAtStartup(); };
     QtFileDialogs fileDialogs(&app.mainWindow());
     BankMenus banks(&app.mainWindow(), link.link(), fileDialogs);
+    WholeBackupMenus whole(&app.mainWindow(), link.link(), fileDialogs);
     BatchCommands batch(app.state(), app.messenger(), fileDialogs, &app.mainWindow());
     batch.attachMenu();
     if (!app.start())

@@ -62,25 +62,37 @@ TEST_F(SenderTest, ProgressMovesPerNewPacketUpToTheFileLength)
     EXPECT_EQ(view.values, (std::vector<int64_t>{128, 256, 300}));
 }
 
-TEST_F(SenderTest, NaksAndSilencesAreRetriedNineTimes)
+TEST_F(SenderTest, NaksAreRetriedNineTimes)
 {
-    struct Case { std::string answer; int status; };
-    for (const Case& c : {Case{NAK, kXmFailed}, Case{"", kXmTimeout}}) {
-        SCOPED_TRACE(c.status);
-        port->written.clear();
-        startWith("C");
-        // Nine failures then ACK: the packet goes through and the counts start again.
-        replies.assign(9, c.answer);
-        replies.push_back(ACK);
-        replies.insert(replies.end(), 9, c.answer);
-        replies.push_back(ACK);
-        replies.insert(replies.end(), 10, c.answer);  // the EOT: ten failures end it
-        EXPECT_EQ(send(fileOf(200)), c.status);
-        ASSERT_EQ(port->written.size(), 30u);
-        EXPECT_EQ(port->written[0], port->written[9]);
-        EXPECT_EQ(port->written[10][1], 2);
-        EXPECT_EQ(port->written[29], bytes({kEOT}));  // the EOT is resent too
-    }
+    startWith("C");
+    // Nine NAKs then ACK: the packet goes through and the counts start again.
+    replies.assign(9, NAK);
+    replies.push_back(ACK);
+    replies.insert(replies.end(), 9, NAK);
+    replies.push_back(ACK);
+    replies.insert(replies.end(), 10, NAK);  // the EOT: ten NAKs end it
+    EXPECT_EQ(send(fileOf(200)), kXmFailed);
+    ASSERT_EQ(port->written.size(), 30u);
+    EXPECT_EQ(port->written[0], port->written[9]);
+    EXPECT_EQ(port->written[10][1], 2);
+    EXPECT_EQ(port->written[29], bytes({kEOT}));  // the EOT is resent too
+}
+
+// Silences are retried too, but 60 s without an ACK end the transfer before ten of them do.
+TEST_F(SenderTest, SilencesAreRetriedUntilAMinuteWithoutAnAck)
+{
+    startWith("C");
+    replies.assign(5, "");
+    replies.push_back(ACK);  // the fifth resend, 50 s on, is acknowledged
+    replies.insert(replies.end(), 10, "");
+    int64_t start = world.now;
+    EXPECT_EQ(send(fileOf(200)), kXmTimeout);
+    ASSERT_EQ(port->written.size(), 6u + 6u + 10u);  // packet 1 six times, packet 2 six times, ten CAN
+    EXPECT_EQ(port->written[0], port->written[5]);
+    EXPECT_EQ(port->written[6][1], 2);
+    EXPECT_EQ(port->written[12], bytes({kCAN}));
+    // 50 s for packet 1; packet 2 unanswered for 60 s; the stop sequence's pause.
+    EXPECT_EQ(world.now - start, 5 + 50000 + 10 + 60000 + 1000);
 }
 
 TEST_F(SenderTest, NoStartRequestWithinAMinuteTimesOut)

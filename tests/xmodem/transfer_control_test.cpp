@@ -3,6 +3,7 @@
 #include "xmodem_fixture.h"
 
 #include "xmodem/transfer_control.h"
+#include "xmodem/xm_limits.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ protected:
     {
         folder.write("MessageENG.ini",
                      "[Message]\r\n21=No link.@48\r\n22=No valid reply.@16\r\n23=Timed out.@16\r\n"
-                     "290=%1 is gone.@16\r\n291=%1 hung up.@16\r\n292=Damaged blocks on %1.@16\r\n"
+                     "300=%1 is gone.@16\r\n301=%1 hung up.@16\r\n302=Damaged blocks on %1.@16\r\n"
                      "[Label]\r\n4=Received\r\n5=bytes\r\n");
         std::filesystem::create_directories(folder / "data");
     }
@@ -160,7 +161,6 @@ TEST_F(TransferControlTest, TcpSendGoesOutEscapedInFrames)
 TEST_F(TransferControlTest, TcpReceiveTimeOutShowsMessage23)
 {
     useLan();
-    state.gSockTimeout = 200000;  // slow polls: the 10000 ms limit of a block comes first
     replies = {""};
     folder.write("data/file.bin", "old");
     EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
@@ -209,7 +209,7 @@ TEST_F(TransferControlTest, FailedTcpTransferTakesTheClosingLineAway)
     const Case cases[] = {
         {"controller cancels", false, {CAN, CAN}, 0, false, "ER\r", kXmCancelled, {}},
         {"controller cancels, line in pieces", false, {CAN, CAN}, 0, false, "ER", kXmCancelled, {}},
-        {"retries exhausted", false, std::vector<std::string>(10, escaped(badPacket)), 0, false, "ER\r", kXmFailed, {292}},
+        {"retries exhausted", false, std::vector<std::string>(10, escaped(badPacket)), 0, false, "ER\r", kXmFailed, {302}},
         {"stopped receive", false, {escaped(crcPacket(1, blockData(1)))}, 3000, true, "ER\r", kXmStopped, {}},
         {"stopped send", true, {}, 3000, true, "ER\r", kXmStopped, {}},
         {"controller cancels, no line", false, {CAN, CAN}, 0, false, "", kXmCancelled, {}},
@@ -265,31 +265,90 @@ TEST_F(TransferControlTest, FailedTcpTransferTakesTheClosingLineAway)
 
 // A controller that stopped answering may still be in the transfer and would swallow the next
 // command: it hears the stop sequence, and its closing line is taken, before the time-out goes on.
-TEST_F(TransferControlTest, SocketTimeOutPassesThroughAndKeepsThePreviousFile)
+TEST_F(TransferControlTest, SocketTimeOutPassesThroughAfterTheStopSequence)
 {
     useLan();
-    replies = {escaped(crcPacket(1, blockData(1)))};
-    auto peer = socket->onSend;
-    socket->onSend = [this, peer](const std::string& sent) {
-        if (sent == bytes({kCAN}) && socket->sent.size() == 3)  // "C", ACK, the first CAN
+    socket->input = "C";  // and then no answer to the first block for 10 s
+    socket->onSend = [this](const std::string& sent) {
+        if (sent == bytes({kCAN}) && socket->sent.size() == 2)  // the block, the first CAN
             world.after(20, [this] { socket->input += "ER\r"; });
-        peer(sent);
     };
-    folder.write("data/file.bin", "old");
+    folder.write("data/file.bin", std::string(100, 'u'));
+    int64_t start = world.now;
     try {
-        control.fncReceiveFile(folder / "data/file.bin");
+        control.fncSendFile(folder / "data/file.bin");
         FAIL() << "no LinkError";
     } catch (const LinkError& e) {
         EXPECT_EQ(e.number(), kErrSockTimeout);
     }
-    std::string sent;
-    for (const auto& s : socket->sent)
-        sent += s;
-    EXPECT_EQ(sent, "C" + ACK + std::string(10, char(kCAN)));
+    EXPECT_GE(world.now - start, 10000);
+    ASSERT_EQ(socket->sent.size(), 11u);
+    EXPECT_EQ(socket->sent[0].size(), 289u);
+    for (size_t i = 1; i < 11; ++i)
+        EXPECT_EQ(socket->sent[i], bytes({kCAN}));
     EXPECT_EQ(socket->input, "");
     EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(control.lastStatus(), kXmNoStatus);
-    EXPECT_EQ(folder.read("data/file.bin"), "old");
+}
+
+// READY and then EOT EOT is no file: the previous one stays and the user hears of it, on both
+// links (and on TCP the controller's closing line is read away).
+TEST_F(TransferControlTest, EmptyTransferFailsAndKeepsThePreviousFile)
+{
+    for (bool lan : {false, true}) {
+        SCOPED_TRACE(lan ? "TCP" : "serial");
+        prompter.shown.clear();
+        if (lan)
+            useLan();
+        else
+            useSerial();
+        replies = {EOT, EOT};
+        if (lan)
+            replies.push_back("OK\r");  // answers our ACK of the second EOT
+        folder.write("data/file.bin", "previous");
+        EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
+        EXPECT_EQ(control.lastStatus(), kXmFailed);
+        EXPECT_EQ(boxes(), std::vector<long>{22});
+        EXPECT_EQ(folder.read("data/file.bin"), "previous");
+        EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
+        if (lan)
+            EXPECT_EQ(socket->input, "");
+    }
+}
+
+// Bytes that wait on the socket before the first "C" are not the sender's: they go, and the
+// CRC sender is received in CRC mode.
+TEST_F(TransferControlTest, TcpStrayBytesBeforeTheStartRequestAreDiscarded)
+{
+    useLan();
+    socket->input = "0123456789";
+    replies = {escaped(crcPacket(1, blockData(1))), EOT, EOT, "OK\r"};
+    ASSERT_TRUE(control.fncReceiveFile(folder / "data/new.bin"));
+    EXPECT_EQ(socket->sent.front(), "C");
+    EXPECT_EQ(folder.read("data/new.bin"), blockData(1));
+}
+
+// A controller that never stops sending is stopped at 64 MiB, the bound of a send, and the
+// user is told the limit.
+TEST_F(TransferControlTest, ReceiveStopsAt64MiB)
+{
+    useSerial();
+    std::vector<std::string> packets;
+    for (int n = 0; n < 256; ++n)
+        packets.push_back(crcPacket(n, blockData(n)));
+    long next = 1;
+    port->onWrite = [&](const std::string& w) {
+        if (w == "C" || w == ACK)
+            world.after(1, [&, this] { port->input += packets[size_t(next++ % 256)]; });
+    };
+    folder.write("data/file.bin", "previous");
+    EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
+    EXPECT_EQ(control.lastStatus(), kXmErrTooLarge);
+    EXPECT_EQ(next - 1, long(kXmMaxFileBytes / 128) + 1);  // the block past the bound is not taken
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_NE(prompter.shown[0].text.find("64 MiB"), std::string::npos);
+    EXPECT_EQ(port->written.back(), bytes({kCAN}));
+    EXPECT_EQ(folder.read("data/file.bin"), "previous");
     EXPECT_EQ(filesInDataFolder(), std::vector<std::string>{"file.bin"});
 }
 
@@ -351,7 +410,7 @@ TEST_F(TransferControlTest, DeviceLostMidTransferEndsTheLinkWithOneMessageNaming
         world.after(200, [this] { port->lost = true; });
         EXPECT_FALSE(sending ? control.fncSendFile(folder / "data/file.bin") : control.fncReceiveFile(folder / "data/file.bin"));
         ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_EQ(prompter.shown[0].number, 290);
+        EXPECT_EQ(prompter.shown[0].number, 300);
         EXPECT_EQ(prompter.shown[0].text, "COM1 /dev/fake1 is gone.");
         EXPECT_EQ(state.gLinkMode, 0);
         EXPECT_FALSE(port->isOpen());
@@ -370,7 +429,7 @@ TEST_F(TransferControlTest, BlocksThatKeepArrivingDamagedAreSaidSoWithThePort)
     replies.assign(10, bad);
     EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
     EXPECT_EQ(control.lastStatus(), kXmFailed);
-    EXPECT_EQ(boxes(), std::vector<long>{292});
+    EXPECT_EQ(boxes(), std::vector<long>{302});
     EXPECT_EQ(prompter.shown[0].text, "Damaged blocks on COM1 /dev/fake1.");
 }
 
@@ -392,7 +451,7 @@ TEST_F(TransferControlTest, PeerClosingDuringATcpTransferIsToldWithItsAddress)
     } catch (const LinkError& e) {
         EXPECT_EQ(e.number(), kErrLinkReported);
     }
-    EXPECT_EQ(boxes(), std::vector<long>{291});
+    EXPECT_EQ(boxes(), std::vector<long>{301});
     EXPECT_EQ(prompter.shown[0].text, "192.0.2.7:2323 hung up.");
 }
 
