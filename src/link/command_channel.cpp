@@ -80,6 +80,7 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
 
 std::string CommandChannel::serialExchange(const std::string& command)
 {
+    endKilledRunsTransfer(false);
     bool traffic = false;
     std::string reply = fncComTransact(command, &traffic);
     if (!traffic || !port_.isOpen())
@@ -103,6 +104,8 @@ std::string CommandChannel::lanExchange(const std::string& command)
         }
         return takeTelnetText(socket.readAll()); // stale text is dropped, negotiation answered
     };
+    if (socket.state() == kSockConnected && endKilledRunsTransfer(true))
+        dropPending();
     bool traffic = looksLikeXmodemTraffic(dropPending(), true);
     std::string reply;
     if (!traffic)
@@ -116,7 +119,29 @@ std::string CommandChannel::lanExchange(const std::string& command)
     return traffic ? std::string() : reply;
 }
 
-void CommandChannel::endLeftoverTransfer(bool lan)
+std::string CommandChannel::markTarget(bool lan)
+{
+    if (lan) {
+        const TcpSocket& socket = sockets_.socket();
+        return socket.remoteHost() + ":" + std::to_string(socket.remotePort());
+    }
+    return port_.isOpen() ? port_.config().device : resolver_(state_.gComPort);
+}
+
+std::unique_ptr<TransferMark> CommandChannel::markTransfer()
+{
+    return std::make_unique<TransferMark>(markFolder_, markTarget(state_.gLinkMode == 2));
+}
+
+bool CommandChannel::endKilledRunsTransfer(bool lan)
+{
+    if (!takeLeftoverTransferMark(markFolder_, markTarget(lan)))
+        return false;
+    endLeftoverTransfer(lan, kLabelKilledRunTransfer);
+    return true;
+}
+
+void CommandChannel::endLeftoverTransfer(bool lan, long logLabel)
 {
     TcpSocket& socket = sockets_.socket();
     Waiter& waiter = sockets_.waiter();
@@ -157,7 +182,10 @@ void CommandChannel::endLeftoverTransfer(bool lan)
     telnet_.reset();
     const std::string where = lan ? socket.remoteHost() + ":" + std::to_string(socket.remotePort()) : serialName();
     log(where + ": "
-        + text(kLabelTransferLeftOpen, {}, "the controller was still inside a data transfer: it was stopped and the command sent again"));
+        + text(logLabel, {},
+               logLabel == kLabelTransferLeftOpen
+                   ? "the controller was still inside a data transfer: it was stopped and the command sent again"
+                   : "an earlier run ended inside a data transfer: the transfer was stopped before the command"));
 }
 
 std::string CommandChannel::fncComTransact(const std::string& command, bool* xmodemTraffic)

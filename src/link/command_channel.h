@@ -11,8 +11,11 @@
 #include "socket_layer.h"
 #include "status_log.h"
 #include "telnet_text.h"
+#include "transfer_mark.h"
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 inline constexpr int64_t kSerialReplyMs = 5000;
@@ -32,6 +35,7 @@ inline constexpr long kLabelPortLost = 303;
 inline constexpr long kLabelPortInUse = 304;
 inline constexpr long kLabelDialoutHint = 305;
 inline constexpr long kLabelTransferLeftOpen = 307;
+inline constexpr long kLabelKilledRunTransfer = 308;
 
 // How long the channel reads away what a controller still says after the stop sequence that
 // ended a transfer left open: until the line has been quiet this long, at most the limit.
@@ -79,6 +83,11 @@ public:
     // The device that serial port number n stands for (the same for every opener).
     std::string deviceName(int port) const { return resolver_(port); }
 
+    // Marks the transfer about to start on this link for as long as the mark lives: a run
+    // killed inside it tells the next one so (see transfer_mark.h).
+    std::unique_ptr<TransferMark> markTransfer();
+    void setTransferMarkFolder(std::filesystem::path folder) { markFolder_ = std::move(folder); }
+
     SerialPort& port() { return port_; }
     SocketLayer& sockets() { return sockets_; }
     // Whoever makes, ends or loses a link calls notify() after setting gLinkMode.
@@ -95,7 +104,12 @@ private:
     std::string lanExchange(const std::string& command);
     // The controller answered with XMODEM traffic: the stop sequence ends the transfer it is
     // still in, and what it sends meanwhile is read away.
-    void endLeftoverTransfer(bool lan);
+    void endLeftoverTransfer(bool lan, long logLabel = kLabelTransferLeftOpen);
+    // A run killed inside a transfer on this link left its mark: that transfer is ended
+    // before the command goes. True when there was one.
+    bool endKilledRunsTransfer(bool lan);
+    // The device path or host:port a transfer mark names.
+    std::string markTarget(bool lan);
     // The text of what arrived on the LAN link, negotiation refused and removed.
     std::string takeTelnetText(const std::string& arrived);
 
@@ -111,6 +125,7 @@ private:
     bool lostInExchange_ = false;  // the exchange ended the link and reported it
     std::string lastPortFailure_;
     std::function<bool()> interrupted_;
+    std::filesystem::path markFolder_ = defaultTransferMarkFolder();
 
     bool interrupted() const { return interrupted_ && interrupted_(); }
 };

@@ -239,6 +239,7 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
         return false;
     }
     {
+        auto mark = d.link.channel().markTransfer();
         BinaryPortScope port(*this, d.serial());
         auto link = d.transport();
         FileSink sink(file);
@@ -291,6 +292,7 @@ bool TransferControl::fncSendBytes(std::span<const uint8_t> bytes, const std::st
     if (bytes.empty())
         throw LinkError(kErrEmptyFile, "The file " + name + " is empty.");
     {
+        auto mark = d.link.channel().markTransfer();
         BinaryPortScope port(*this, d.serial());
         d.view.setProgressMaximum(int64_t(bytes.size()));
         d.view.setProgressValue(0);

@@ -4,6 +4,10 @@
 #include "link/telnet_text.h"
 
 #include <algorithm>
+#include <filesystem>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 class SerialChannel : public LinkFixture {
 protected:
@@ -242,6 +246,59 @@ protected:
         socket->st = kSockConnected;
     }
 };
+
+// A run killed inside a transfer left its mark: the next command on the same port or address
+// ends that transfer first (the controller answers nothing while inside it), once.
+TEST_F(LinkFixture, AKilledRunsTransferIsEndedBeforeTheFirstCommand)
+{
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string killed = "transfer.plntool-" + std::to_string(child) + "-";
+    const std::string cans(10, '\x18');
+    struct Case {
+        const char* what;
+        int mode;
+        std::string mark;
+        bool stopped;
+    };
+    const Case cases[] = {
+        {"serial, this device", 1, killed + "_dev_fake1", true},
+        {"serial, another device", 1, killed + "_dev_fake2", false},
+        {"LAN, this address", 2, killed + "127.0.0.1_23", true},
+        {"LAN, another port", 2, killed + "127.0.0.1_2323", false},
+    };
+    socket->setRemote("127.0.0.1", 23);
+    ASSERT_EQ(link->channel().fncOpenComPort(), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto marks = folder.path() / "marks";
+        std::filesystem::create_directories(marks);
+        folder.write("marks/" + c.mark, "");
+        state.gLinkMode = c.mode;
+        socket->st = kSockConnected;
+        port->written.clear();
+        socket->sent.clear();
+        mainLog.lines.clear();
+        auto answer = [](const std::string& bytes) { return bytes.find('\x18') != std::string::npos ? "" : "OK\r"; };
+        serialPeer(answer);
+        lanPeer(answer);
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(link->fncSendCommand("CAPTURE"), "OK");
+        std::vector<std::string> expected{"CAPTURE\r", "CAPTURE\r"};
+        if (c.stopped)
+            expected.insert(expected.begin(), cans);
+        EXPECT_EQ(c.mode == 1 ? port->written : socket->sent, expected);
+        EXPECT_EQ(std::filesystem::exists(marks / c.mark), !c.stopped);
+        const auto& lines = mainLog.lines;
+        EXPECT_EQ(lines.size(), c.stopped ? 1u : 0u);
+        if (c.stopped && !lines.empty())
+            EXPECT_NE(lines[0].find("an earlier run ended inside a data transfer"), std::string::npos) << lines[0];
+        std::filesystem::remove_all(marks);
+    }
+    EXPECT_EQ(boxes(), std::vector<long>{});
+}
 
 TEST_F(LanChannel, ReplyAndPendingDataDiscarded)
 {

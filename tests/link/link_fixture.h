@@ -55,6 +55,7 @@ protected:
                                             std::make_unique<FakeWaiter>(world), std::move(p), std::move(s));
         link->setStatusLogs(&mainLog, &lanLog);
         link->channel().setDeviceResolver([](int n) { return "/dev/fake" + std::to_string(n); });
+        link->channel().setTransferMarkFolder(folder.path() / "marks");
     }
 
     // Box numbers shown so far.

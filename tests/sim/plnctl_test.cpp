@@ -1,10 +1,12 @@
 // plnctl against the simulator: replies, exit codes, messages on stderr, an idle wait.
+#include "plnctl_background.h"
 #include "plnctl_fixture.h"
 #include "sim_process.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -101,6 +103,27 @@ TEST_F(Plnctl, ATransferLeftOpenByAnEarlierRunIsEndedByTheNextCommand)
         EXPECT_EQ(r.err, "");
         EXPECT_LT(r.wallSeconds, 4.5);
     }
+}
+
+// Killed in the middle of a download, a run leaves the controller waiting inside the
+// transfer, silent to commands; the next run on the port ends that transfer first.
+TEST_F(Plnctl, ARunKilledInsideATransferCostsTheNextRunNoFailure)
+{
+    using namespace plnctl_test;
+    const fs::path com = folder.path() / "com1";
+    const fs::path picture = folder.path() / "pic.BYR";
+    SimProcess sim({"--pty", com.string(), "--baud", "38400"});
+    {
+        Background download(folder.path(), {"--device", com.string(), "-q", "image", "get", "0", picture.string()},
+                            folder.path() / "err.txt");
+        // A 282 KB picture takes over a minute at this speed: two seconds are well inside it.
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        download.signal(SIGKILL);
+        EXPECT_EQ(download.wait(std::chrono::seconds(5)), 128 + SIGKILL);
+    }
+    ChildResult r = run({"--device", com.string(), "capture"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_LT(r.wallSeconds, 4.0);
 }
 
 TEST_F(Plnctl, SilentControllerFailsAfterFiveSecondsWithoutBurningTheProcessor)
