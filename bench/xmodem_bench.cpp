@@ -6,10 +6,10 @@
 //
 //   xmodem_bench [--baud N[,N...]] [--quick]      (see bench/README.md)
 #include "sim_process.h"
+#include "unattended_prompter.h"
 
 #include "app/app_state.h"
 #include "app/messages.h"
-#include "cli/stderr_prompter.h"
 #include "link/device_link.h"
 #include "link/qt_serial_port.h"
 #include "link/qt_waiter.h"
@@ -166,7 +166,7 @@ public:
 
 private:
     AppState state_;
-    StderrPrompter prompter_;
+    UnattendedPrompter prompter_;
     Messenger messages_;
     PlainTransferView view_;
     std::unique_ptr<DeviceLink> link_;
@@ -195,7 +195,7 @@ void measureAckTurnaround(int blocks)
     if (!port.open(config, &reason))
         return;
     AppState state;
-    StderrPrompter prompter;
+    UnattendedPrompter prompter;
     XmSerialTransport transport(state, clock, waiter, port, prompter);
     struct NullSink : XmBlockSink {
         bool write(const uint8_t*, std::size_t) override { return true; }

@@ -7,9 +7,10 @@
 // 128/134 = 95.49 % of the line.
 //
 //   xmodem_relay_bench [--baud N[,N...]] [--size BYTES]      (see bench/README.md)
+#include "unattended_prompter.h"
+
 #include "app/app_state.h"
 #include "app/messages.h"
-#include "cli/stderr_prompter.h"
 #include "link/device_link.h"
 #include "xmodem/transfer_control.h"
 #include "xmodem/xm_protocol.h"
@@ -300,7 +301,7 @@ public:
 
 private:
     AppState state_;
-    StderrPrompter prompter_;
+    UnattendedPrompter prompter_;
     Messenger messages_;
     PlainTransferView view_;
     std::unique_ptr<DeviceLink> link_;

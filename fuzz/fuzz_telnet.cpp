@@ -6,7 +6,7 @@
 // socket layer's block receive gives the block back byte for byte.
 //
 // Input: byte 0 and 1 seed the mixing and the cuts; the rest is the text (and the block).
-#include "../tests/link/fake_link.h"
+#include "fake_link.h"
 #include "link/socket_layer.h"
 #include "link/telnet_text.h"
 

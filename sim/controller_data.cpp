@@ -2,13 +2,15 @@
 
 #include "test_picture.h"
 
-#include "image/file_util.h"
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
-#include <vector>
 
 namespace {
 
@@ -19,6 +21,41 @@ std::string key(const std::string& what, int number)
         return "SYS";
     std::snprintf(name, sizeof name, "%s%02d", what.c_str(), number);
     return name;
+}
+
+// Written beside the target and renamed over it, so a run stopped mid-write leaves the old
+// contents, never half of the new.
+bool writeReplacing(const std::filesystem::path& target, const std::string& bytes, std::string* error)
+{
+    std::filesystem::path part = target;
+    part += "." + std::to_string(::getpid()) + ".part";
+    int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *error = "Cannot create " + part.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += size_t(n);
+    }
+    const int writeCause = errno;
+    const bool closed = ::close(fd) == 0;
+    if (done < bytes.size() || !closed) {
+        *error = "Cannot write " + part.string() + ": " + std::strerror(done < bytes.size() ? writeCause : errno);
+        ::unlink(part.c_str());
+        return false;
+    }
+    if (::rename(part.c_str(), target.c_str()) != 0) {
+        *error = "Cannot replace " + target.string() + ": " + std::strerror(errno);
+        ::unlink(part.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -75,8 +112,7 @@ bool ControllerData::store(const std::string& what, int number, const std::strin
     if (!folder_.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(folder_, ec);
-        ByteChunk chunk{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
-        if (!writeFileReplacing(fileFor(what, number), {chunk}, *error))
+        if (!writeReplacing(fileFor(what, number), bytes, error))
             return false;
     }
     stored_[key(what, number)] = bytes;

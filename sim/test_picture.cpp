@@ -1,10 +1,7 @@
 #include "test_picture.h"
 
-#include "image/gain.h"
-#include "image/pln_file.h"
-#include "image/sensor_image.h"
-
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -34,27 +31,55 @@ const uint8_t kGlyphs[11][7] = {
 constexpr int kScale = 12;           // one glyph dot is 12 x 12 sensor sites
 constexpr int kGlyphWidth = 6 * kScale; // 5 dots and a gap
 
+constexpr size_t kPlnHeaderSize = 40;
+constexpr size_t kPlnCheckedHeaderBytes = 18; // the reserved bytes after these are left out
+
+float gainFactor(int gain)
+{
+    // 1 + g/100 in double, then once to float: the nearest float to the exact factor.
+    return float((100.0 + gain) / 100.0);
+}
+
+uint8_t gained(uint8_t value, float factor)
+{
+    const float product = float(value) * factor;
+    return product > 255.0f ? 255 : uint8_t(std::nearbyint(product));
+}
+
 } // namespace
 
+// The controller writes the header and the check bytes itself; they are spelled out here
+// byte by byte rather than taken from the tool, so a slip on either side shows in the tests.
 std::string plnFileOf(const std::vector<uint8_t>& frame)
 {
-    SensorImage image;
-    PlnHeader& h = image.plnHeader;
-    h.prefix = {0x00, 0x00, 0x00, 0xBA, 0x01, 0x00, 0x00};
-    h.colourFlag = 0;
-    h.width = kSimFrameWidth;
-    h.height = kSimFrameHeight;
-    h.aux2 = kSimFrameHeight;
-    image.pixels.width = kSimFrameWidth;
-    image.pixels.height = kSimFrameHeight;
-    image.pixels.data = frame;
-    std::array<uint8_t, 4> check{};
-    std::string error;
-    computeCheckBytes(image, check, error); // cannot fail: no header value is negative
-    std::array<uint8_t, PlnHeader::kSize> header = h.toBytes();
-    std::string file(header.begin(), header.end());
-    file.append(frame.begin(), frame.end());
-    file.append(check.begin(), check.end());
+    const size_t pixelCount = size_t(kSimFrameWidth) * size_t(kSimFrameHeight);
+    std::string file(kPlnHeaderSize + pixelCount + 4, '\0');
+    auto put16 = [&file](size_t at, int value) {
+        file[at] = char(value & 0xFF);
+        file[at + 1] = char((value >> 8) & 0xFF);
+    };
+    const uint8_t prefix[7] = {0x00, 0x00, 0x00, 0xBA, 0x01, 0x00, 0x00};
+    std::memcpy(file.data(), prefix, sizeof prefix);
+    file[7] = 0;                  // a Bayer colour image
+    put16(8, kSimFrameWidth);
+    put16(10, kSimFrameHeight);
+    put16(12, 0);                 // aux1
+    put16(14, kSimFrameHeight);   // aux2: the controller repeats the row count
+    // 16..17 (two spare bytes) and the 22 reserved bytes up to 40 stay 0.
+    std::memcpy(file.data() + kPlnHeaderSize, frame.data(), std::min(frame.size(), pixelCount));
+
+    // XOR lanes by file offset mod 4 over the header's first 18 bytes and every pixel; the
+    // first two lanes go out complemented.
+    uint8_t lane[4] = {0, 0, 0, 0};
+    for (size_t i = 0; i < kPlnCheckedHeaderBytes; ++i)
+        lane[i % 4] ^= uint8_t(file[i]);
+    for (size_t i = kPlnHeaderSize; i < kPlnHeaderSize + pixelCount; ++i)
+        lane[i % 4] ^= uint8_t(file[i]);
+    const size_t check = kPlnHeaderSize + pixelCount;
+    file[check] = char(~lane[0]);
+    file[check + 1] = char(~lane[1]);
+    file[check + 2] = char(lane[2]);
+    file[check + 3] = char(lane[3]);
     return file;
 }
 
@@ -118,16 +143,16 @@ std::vector<uint8_t> frameFromUpload(const std::string& upload)
 
 std::vector<uint8_t> withReportedGains(const std::vector<uint8_t>& frame)
 {
-    PixelArray raw;
-    raw.width = kSimFrameWidth;
-    raw.height = kSimFrameHeight;
-    raw.data = frame;
-    HkrHeader header;
-    header.bayerPattern = uint8_t(kSimImageInfo[0]);
-    header.gainR = uint8_t(kSimImageInfo[1]);
-    header.gainG = uint8_t(kSimImageInfo[2]);
-    header.gainB = uint8_t(kSimImageInfo[3]);
-    PixelArray gained;
-    gainSites(raw, header, GainDirection::Apply, gained);
-    return gained.data;
+    static_assert(kSimImageInfo[0] == 3, "the sites below are laid out blue-green / green-red");
+    const float red = gainFactor(kSimImageInfo[1]);
+    const float green = gainFactor(kSimImageInfo[2]);
+    const float blue = gainFactor(kSimImageInfo[3]);
+    std::vector<uint8_t> out(frame.size());
+    const size_t W = kSimFrameWidth;
+    for (size_t i = 0; i < frame.size(); ++i) {
+        const size_t x = i % W, y = i / W;
+        const float factor = (x % 2 == 0 && y % 2 == 0) ? blue : (x % 2 == 1 && y % 2 == 1) ? red : green;
+        out[i] = gained(frame[i], factor);
+    }
+    return out;
 }

@@ -4,6 +4,7 @@
 
 #include "temp_folder.h"
 
+#include "image/gain.h"
 #include "image/pixel_conversion.h"
 #include "image/pln_file.h"
 
@@ -56,6 +57,52 @@ TEST(SimPictures, AreValidPlnFilesThatShowTheirColours)
             EXPECT_EQ(value > 128, rgb[bar][c] == 1) << "bar " << bar << " channel " << c << " = " << value;
         }
     }
+}
+
+// The simulator writes its files with code of its own: what the tool reads from them and
+// writes back out must be the very same bytes, header, pixels and check value.
+TEST(SimPictures, AreTheBytesTheToolWritesForTheSameImage)
+{
+    TempFolder folder;
+    ControllerData data;
+    std::string error;
+    std::string upload;
+    for (int i = 0; i < 608 * 464; ++i)
+        upload += char((i * 7 + i / 608) & 0xFF);
+    ASSERT_TRUE(data.store("IMG", 0, upload, &error));
+    const std::string files[] = {testPictureFile(0), testPictureFile(37), testPictureFile(-1), data.fileToSend("IMG", -1)};
+    for (const std::string& file : files) {
+        folder.write("sim.BYR", file);
+        ImageWorkspace ws;
+        SilentReporter reporter;
+        ASSERT_TRUE(fncReadFile_PLN(ws, folder / "sim.BYR", reporter)) << reporter.errors;
+        const PlnHeader& h = ws.sensorImage.plnHeader;
+        EXPECT_EQ(h.prefix, (std::array<uint8_t, 7>{0x00, 0x00, 0x00, 0xBA, 0x01, 0x00, 0x00}));
+        EXPECT_EQ(h.aux1, 0);
+        EXPECT_EQ(h.aux2, 464);
+        EXPECT_EQ(h.auxBytes, (std::array<uint8_t, 2>{}));
+        EXPECT_EQ(h.reserved, (std::array<uint8_t, 22>{}));
+        ASSERT_TRUE(fncWriteFile_PLN(ws, folder / "tool.BYR", reporter)) << reporter.errors;
+        EXPECT_TRUE(folder.read("tool.BYR") == file) << "the two writers differ";
+    }
+}
+
+// The camera's gains, applied by the simulator's own code, against the tool's gain rule for
+// every byte value at a site of every colour.
+TEST(SimPictures, CarryTheReportedGainsAsTheToolAppliesThem)
+{
+    std::vector<uint8_t> frame(size_t(kSimFrameWidth) * kSimFrameHeight);
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] = uint8_t(i / 3 + i / kSimFrameWidth);
+    PixelArray raw;
+    raw.width = kSimFrameWidth;
+    raw.height = kSimFrameHeight;
+    raw.data = frame;
+    HkrHeader header{uint8_t(kSimImageInfo[0]), uint8_t(kSimImageInfo[1]), uint8_t(kSimImageInfo[2]),
+                     uint8_t(kSimImageInfo[3]), kSimFrameWidth, kSimFrameHeight};
+    PixelArray gained;
+    gainSites(raw, header, GainDirection::Apply, gained);
+    EXPECT_TRUE(withReportedGains(frame) == gained.data);
 }
 
 TEST(SimPictures, EveryNumberGivesItsOwnPicture)
