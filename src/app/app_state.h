@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ struct AppState {
     int16_t gStopRequest = 0;  // -1 when Stop was pressed in the progress window
     int32_t gImageOption = 0;  // option chosen in frmOption
     int16_t gUnsavedDownload = 0; // -1 while a downloaded image is shown and not yet saved
+
+    // The size of the last file each kind of save ("BNKSAVE", "BGRSAVE", "SYSSAVE") received
+    // in this run: what the next save of that kind is expected to bring, for its progress.
+    std::map<std::string, int64_t> lastSaveBytes;
 
     // The current sensor image, the upload image, the BMP pixel buffer and the image size.
     ImageWorkspace images;

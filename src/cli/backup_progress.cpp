@@ -2,19 +2,9 @@
 
 #include "cli_texts.h"
 
+#include "xmodem/transfer_estimate.h"
+
 #include <cinttypes>
-
-namespace {
-
-std::string minutes(double seconds)
-{
-    const long s = long(seconds + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
-    return text;
-}
-
-} // namespace
 
 BackupProgress::BackupProgress(Mode mode, int language, int total, uint64_t totalBytes, std::FILE* out)
     : mode_(mode), language_(language), total_(total), totalBytes_(totalBytes), out_(out),
@@ -32,19 +22,19 @@ std::string BackupProgress::line(int language, int n, int total, const std::stri
 {
     std::string text = std::to_string(n) + "/" + std::to_string(total) + " " + name + "  " +
                        cliFormat(language, "%" PRIu64 " bytes", bytes);
-    if (seconds >= 0.5 && bytes > 0) {
-        char rate[32];
-        std::snprintf(rate, sizeof rate, "  %.1f KB/s", double(bytes) / seconds / 1024.0);
-        text += rate;
-    }
-    if (seconds >= 0.5 && fractionDone > 0.0 && fractionDone < 1.0)
-        text += "  " + cliFormat(language, "%s left", minutes(seconds / fractionDone - seconds).c_str());
+    // The run's share done stands for its bytes: the figures of one transfer of the whole.
+    const TransferFigures f = TransferFigures::compute(int64_t(fractionDone * 1e6), fractionDone > 0 ? 1000000 : 0,
+                                                       int64_t(fractionDone * 1e6), seconds, seconds);
+    if (seconds >= 0.5 && bytes > 0)
+        text += "  " + kilobytesPerSecond(double(bytes) / seconds);
+    if (f.secondsLeft)
+        text += "  " + cliFormat(language, "%s left", minutesSeconds(*f.secondsLeft).c_str());
     return text;
 }
 
 std::string BackupProgress::summary(int language, int files, uint64_t bytes, double seconds)
 {
-    return cliFormat(language, "%d files, %" PRIu64 " bytes in %s", files, bytes, minutes(seconds).c_str());
+    return cliFormat(language, "%d files, %" PRIu64 " bytes in %s", files, bytes, minutesSeconds(seconds).c_str());
 }
 
 void BackupProgress::fileStarted(int n, const std::string& name)

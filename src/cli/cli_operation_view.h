@@ -31,8 +31,6 @@ public:
         maximum_ = maximum;
         if (onMaximum)
             onMaximum(maximum);
-        if (printer_)
-            printer_->setTotal(maximum);
     }
     int64_t progressMaximum() const override { return maximum_; }
     void setProgressValue(int64_t value) override { value_ = value; }
@@ -41,8 +39,11 @@ public:
     {
         if (onBytes)
             onBytes(bytes);
+    }
+    void estimated(const TransferFigures& figures) override
+    {
         if (printer_)
-            printer_->update(bytes);
+            printer_->show(figures);
     }
 
 private:

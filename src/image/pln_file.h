@@ -13,6 +13,12 @@
 inline constexpr int32_t kFrameWidth = 608;
 inline constexpr int32_t kFrameHeight = 464;
 
+// The length of a PLN file of width x height pixels: header, pixels, 4 check bytes.
+inline constexpr int64_t plnFileBytes(int32_t width, int32_t height)
+{
+    return 40 + int64_t(width) * int64_t(height) + 4;
+}
+
 // Reads a PLN file: header, width x height pixels (missing bytes stay 0), 4 check bytes
 // (not verified). Sets the HkrHeader to pattern 3, gains 0 and the PLN size, and the
 // current image size. Failures are shown through the reporter.

@@ -59,6 +59,28 @@ std::optional<std::filesystem::path> chooseFile(OperationContext& ctx, const Fil
     return chosen->front();
 }
 
+// The word of the save command, which names the kind of file it brings.
+std::string saveKind(const BackupTarget& target)
+{
+    const std::string command = target.saveCommand();
+    return command.substr(0, command.find(' '));
+}
+
+// What a save will bring, for its progress: the size of the file it replaces, else that of
+// the last file of its kind received in this run, else nothing known.
+int64_t expectedSaveBytes(OperationContext& ctx, const BackupTarget& target, const std::filesystem::path& file)
+{
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(file, ec)) {
+        const auto size = std::filesystem::file_size(file, ec);
+        if (!ec && size > 0)
+            return int64_t(size);
+    }
+    const auto& last = ctx.state().lastSaveBytes;
+    const auto seen = last.find(saveKind(target));
+    return seen != last.end() ? seen->second : 0;
+}
+
 // The save after the file is chosen. The file is not deleted first: the transfer writes a
 // temporary file beside it and replaces it only when everything arrived.
 bool saveInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarget& target,
@@ -69,7 +91,14 @@ bool saveInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
     if (ctx.link.fncSendCommand(target.saveCommand()) != "READY")
         return false;
     frame.step(kStepReceiving);
-    return receiveFileStep(ctx, file);
+    const int64_t expected = expectedSaveBytes(ctx, target, file);
+    if (!receiveFileStep(ctx, file, expected))
+        return false;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    if (!ec)
+        ctx.state().lastSaveBytes[saveKind(target)] = int64_t(size);
+    return true;
 }
 
 // The load after the file is chosen. A missing or empty file is refused before the command:

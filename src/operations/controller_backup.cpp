@@ -37,6 +37,7 @@ public:
         at_.fileBytes = bytes;
         progress_.fileBytes(at_);
     }
+    void estimated(const TransferFigures& figures) override { inner_.estimated(figures); }
 
 private:
     OperationView& inner_;

@@ -36,6 +36,18 @@ void reportMissing(Messenger& messages, const fs::path& file)
         messages.showErrorBox("The file " + file.string() + " does not exist.");
 }
 
+// A download is a PLN file: of the controller's full frame until its header tells the size.
+void expectImage(TransferControl& control)
+{
+    control.expectBytes(plnFileBytes(kFrameWidth, kFrameHeight));
+    control.expectBytesFromHeader(PlnHeader::kSize, [](const uint8_t* bytes) -> int64_t {
+        const PlnHeader header = PlnHeader::fromBytes(bytes);
+        if (header.width <= 0 || header.height <= 0 || header.width > kMaxImageSide || header.height > kMaxImageSide)
+            return 0;
+        return plnFileBytes(header.width, header.height);
+    });
+}
+
 } // namespace
 
 bool fncCapture(OperationContext& ctx)
@@ -55,7 +67,9 @@ bool fncImgConvert(OperationContext& ctx, int16_t imageNumber, const fs::path& w
         if (ctx.link.fncSendCommand("IMGSAVE 0 " + std::to_string(imageNumber)) != "READY")
             return false;
         frame.step(kStepReceiving);
-        return TransferControl(ctx.link, ctx.view).fncReceiveFile(file);
+        TransferControl control(ctx.link, ctx.view);
+        expectImage(control);
+        return control.fncReceiveFile(file);
     });
 }
 

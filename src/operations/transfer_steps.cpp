@@ -6,9 +6,11 @@
 // time-out broke off (stop sequence) and reads away the closing line of a failed one, so
 // neither is repeated here: a second stop sequence or a second wait would only cost time.
 
-bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path)
+bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path, int64_t expectedBytes)
 {
-    return TransferControl(ctx.link, ctx.view).fncReceiveFile(path);
+    TransferControl control(ctx.link, ctx.view);
+    control.expectBytes(expectedBytes);
+    return control.fncReceiveFile(path);
 }
 
 bool sendFileStep(OperationContext& ctx, const std::filesystem::path& path)

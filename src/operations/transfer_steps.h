@@ -6,7 +6,9 @@
 
 #include "operation_frame.h"
 
+#include <cstdint>
 #include <filesystem>
 
-bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path);
+// expectedBytes: the size the file is expected to have, for the progress shown (0: not known).
+bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path, int64_t expectedBytes = 0);
 bool sendFileStep(OperationContext& ctx, const std::filesystem::path& path);

@@ -15,6 +15,9 @@
 #include <limits>
 
 namespace {
+constexpr long kLabelTimeLeft = 320;
+constexpr long kLabelElapsed = 350;
+
 // QProgressBar counts in int; a file longer than that is shown in proportion.
 int barUnits(int64_t value, int64_t maximum)
 {
@@ -107,6 +110,12 @@ void frmWait::showWindow()
 
 void frmWait::unloadWindow()
 {
+    if (barForReceive_) {
+        barForReceive_ = false;
+        progress_->setVisible(false);
+        progress_->setRange(0, 0);
+    }
+    lblTimeLeft_->setVisible(false);
     hide();
 }
 
@@ -170,6 +179,54 @@ int64_t frmWait::progressValue() const
     return value_;
 }
 
+void frmWait::setEstimateWords(const std::string& timeLeft, const std::string& elapsed)
+{
+    timeLeftWord_ = QString::fromStdString(timeLeft);
+    elapsedWord_ = QString::fromStdString(elapsed);
+}
+
+void frmWait::estimated(const TransferFigures& figures)
+{
+    // Drawn at most ten times a second; the first and the last figures always.
+    constexpr qint64 kRedrawMs = 100;
+    if (!figures.finished && figures.bytes > 0 && estimateShown_.isValid() && estimateShown_.elapsed() < kRedrawMs)
+        return;
+    estimateShown_.restart();
+    showEstimate(figures);
+}
+
+void frmWait::showEstimate(const TransferFigures& figures)
+{
+    const bool grows = lblTimeLeft_->isHidden();
+    QString word, time;
+    if (figures.total > 0) {
+        word = timeLeftWord_;
+        time = figures.secondsLeft ? QString::fromStdString(minutesSeconds(*figures.secondsLeft))
+             : figures.finished    ? QStringLiteral("0:00")
+                                   : QStringLiteral("--:--");
+    } else {
+        word = elapsedWord_;
+        time = QString::fromStdString(minutesSeconds(figures.elapsedSeconds));
+    }
+    QString text = word.isEmpty() ? time : word + QLatin1Char(' ') + time;
+    if (figures.bytesPerSecond > 0)
+        text += QStringLiteral("    ") + QString::fromStdString(kilobytesPerSecond(figures.bytesPerSecond));
+    lblTimeLeft_->setText(text);
+    lblTimeLeft_->setVisible(true);
+    // A send's bar is the sender's own; a receive of a known size gets one in proportion.
+    if (maximum_ == 0 && figures.fraction) {
+        constexpr int kSteps = 1000;
+        if (!barForReceive_) {
+            barForReceive_ = true;
+            progress_->setRange(0, kSteps);
+            progress_->setVisible(true);
+        }
+        progress_->setValue(int(*figures.fraction * kSteps + 0.5));
+    }
+    if (grows)
+        adjustSize();
+}
+
 void frmWait::setWholeRun(const std::string& where, const std::string& timeLeft)
 {
     lblWhole_->setText(QString::fromStdString(where));
@@ -209,6 +266,8 @@ bool runUnderWait(QWidget* mainWindow, DeviceLink& link, FileDialogs& dialogs,
                   const std::function<bool(OperationContext&)>& op)
 {
     frmWait window(link.state(), mainWindow);
+    window.setEstimateWords(link.messages().fncGetMessage("Label", kLabelTimeLeft),
+                            link.messages().fncGetMessage("Label", kLabelElapsed));
     OperationContext ctx{link, window, dialogs};
     return op(ctx);
 }

@@ -53,6 +53,12 @@ public:
     int64_t progressMaximum() const override;
     void setProgressValue(int64_t value) override;
     int64_t progressValue() const override;
+    // Below the bar the time left (label 320) or, while the size is not known, the time since
+    // the transfer began (label 350), with the rate. A receive whose size is known shows the
+    // bar too, in proportion.
+    void estimated(const TransferFigures& figures) override;
+    // The words of the estimate line, in the current language.
+    void setEstimateWords(const std::string& timeLeft, const std::string& elapsed);
 
     // The step caption shown last (label number), for whoever watches the window.
     long stepLabel() const { return step_; }
@@ -70,6 +76,7 @@ protected:
 
 private:
     void showReadText();
+    void showEstimate(const TransferFigures& figures);
 
     AppState& state_;
     QWidget* mainWindow_;
@@ -85,6 +92,10 @@ private:
     QString pendingRead_;      // the newest byte count, shown by showReadText
     QElapsedTimer readShown_;  // since the count was last drawn
     QTimer readTimer_;         // draws a count that arrived too soon after the last one
+    QString timeLeftWord_;
+    QString elapsedWord_;
+    QElapsedTimer estimateShown_;  // since the estimate was last drawn
+    bool barForReceive_ = false;   // the bar was shown for a receive, not by the frame
 };
 
 // Runs op under a new frmWait for mainWindow and returns its result; the window is deleted

@@ -9,8 +9,10 @@
 #include "image/file_util.h"
 #include "link/link_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <span>
+#include <vector>
 
 namespace {
 
@@ -20,13 +22,28 @@ constexpr long kMsgTransferTimeout = 23;
 constexpr long kMsgPeerClosed = 301;
 constexpr long kMsgDamagedBlocks = 302;
 
+// Writes the blocks into the file and hands the first headerBytes of them to `header` once.
 class FileSink : public XmBlockSink {
 public:
-    explicit FileSink(ReplacingFile& file) : file_(file) {}
-    bool write(const uint8_t* data, std::size_t size) override { return file_.write(data, size); }
+    FileSink(ReplacingFile& file, std::size_t headerBytes, std::function<void(const uint8_t*)> header)
+        : file_(file), headerBytes_(header ? headerBytes : 0), header_(std::move(header))
+    {
+    }
+    bool write(const uint8_t* data, std::size_t size) override
+    {
+        if (seen_.size() < headerBytes_) {
+            seen_.insert(seen_.end(), data, data + std::min(size, headerBytes_ - seen_.size()));
+            if (seen_.size() == headerBytes_)
+                header_(seen_.data());
+        }
+        return file_.write(data, size);
+    }
 
 private:
     ReplacingFile& file_;
+    std::size_t headerBytes_;
+    std::function<void(const uint8_t*)> header_;
+    std::vector<uint8_t> seen_;
 };
 
 // The whole file to send, or nullopt with the reason.
@@ -41,12 +58,41 @@ std::optional<std::string> readFileToSend(const std::filesystem::path& path, std
     return std::nullopt;
 }
 
+// Passes everything to the operation's view and adds the estimate after each block.
+class EstimatingView : public TransferView {
+public:
+    EstimatingView(TransferView& view, Clock& clock, int64_t total) : view_(view), estimate_(clock, total)
+    {
+        view_.estimated(estimate_.figures());
+    }
+    void setReadText(const std::string& text) override { view_.setReadText(text); }
+    void setProgressMaximum(int64_t maximum) override { view_.setProgressMaximum(maximum); }
+    int64_t progressMaximum() const override { return view_.progressMaximum(); }
+    void setProgressValue(int64_t value) override { view_.setProgressValue(value); }
+    int64_t progressValue() const override { return view_.progressValue(); }
+    void transferred(int64_t bytes) override
+    {
+        view_.transferred(bytes);
+        estimate_.update(bytes);
+        view_.estimated(estimate_.figures());
+    }
+    void finish(bool complete) { view_.estimated(estimate_.finish(complete)); }
+    void setTotal(int64_t total) { estimate_.setTotal(total); }
+
+private:
+    TransferView& view_;
+    TransferEstimate estimate_;
+};
+
 } // namespace
 
 struct TransferControl::Impl {
     DeviceLink& link;
     TransferView& view;
     int status = kXmComplete;
+    int64_t expected = 0;
+    std::size_t headerBytes = 0;
+    std::function<int64_t(const uint8_t*)> sizeOf;
 
     AppState& state() { return link.state(); }
     bool serial() const { return link.state().gLinkMode == 1; }
@@ -199,6 +245,17 @@ TransferControl::TransferControl(DeviceLink& link, TransferView& view)
 
 TransferControl::~TransferControl() = default;
 
+void TransferControl::expectBytes(int64_t total)
+{
+    impl_->expected = std::max<int64_t>(total, 0);
+}
+
+void TransferControl::expectBytesFromHeader(std::size_t headerBytes, std::function<int64_t(const uint8_t*)> sizeOf)
+{
+    impl_->headerBytes = headerBytes;
+    impl_->sizeOf = std::move(sizeOf);
+}
+
 int TransferControl::lastStatus() const
 {
     return impl_->status;
@@ -242,9 +299,16 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
         auto mark = d.link.channel().markTransfer();
         BinaryPortScope port(*this, d.serial());
         auto link = d.transport();
-        FileSink sink(file);
         Messenger& messages = d.link.messages();
-        XmReceiveContext context{*link, sink, &d.view, messages.fncGetMessage("Label", 4),
+        EstimatingView view(d.view, d.link.clock(), xmReceivedBytes(d.expected));
+        std::function<void(const uint8_t*)> header;
+        if (d.sizeOf)
+            header = [&](const uint8_t* bytes) {
+                if (const int64_t size = d.sizeOf(bytes); size > 0)
+                    view.setTotal(xmReceivedBytes(size));
+            };
+        FileSink sink(file, d.headerBytes, header);
+        XmReceiveContext context{*link, sink, &view, messages.fncGetMessage("Label", 4),
                                  messages.fncGetMessage("Label", 5)};
         try {
             d.status = fncXmReceive(context);
@@ -261,6 +325,7 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
         // "ER" closing reply the previous file is still there, byte for byte.
         if (d.status == kXmComplete && !file.commit())
             d.status = kXmErrFileWrite;
+        view.finish(d.status == kXmComplete);
         if (d.status == kXmErrFileWrite)
             messages.showErrorBox(file.error());
         else if (d.status == kXmErrTooLarge)
@@ -296,9 +361,10 @@ bool TransferControl::fncSendBytes(std::span<const uint8_t> bytes, const std::st
         BinaryPortScope port(*this, d.serial());
         d.view.setProgressMaximum(int64_t(bytes.size()));
         d.view.setProgressValue(0);
+        EstimatingView view(d.view, d.link.clock(), int64_t(bytes.size()));
         auto link = d.transport();
         try {
-            d.status = fncXmSend(*link, bytes, &d.view);
+            d.status = fncXmSend(*link, bytes, &view);
         } catch (const LinkError& e) {
             if (d.lan())
                 d.endAbandonedTransfer();
@@ -307,6 +373,7 @@ bool TransferControl::fncSendBytes(std::span<const uint8_t> bytes, const std::st
         // A line the stop sequence already read is not waited for a second time.
         if (d.lan() && !d.stopSequenceTookClosingLine())
             d.takeClosingReply();
+        view.finish(d.status == kXmComplete);
         d.reportStatus();
     }
     return d.status == kXmComplete;

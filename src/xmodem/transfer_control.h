@@ -9,6 +9,7 @@
 #include "xm_protocol.h"  // the transfer status values kXmComplete ... kXmCancelled
 
 #include <filesystem>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -16,6 +17,12 @@
 
 // Failure raised (as LinkError) when the file to send is empty, before the link is touched.
 inline constexpr long kErrEmptyFile = 380;
+
+// The bytes a received file of n bytes arrives as: the sender pads the last block.
+inline constexpr int64_t xmReceivedBytes(int64_t n)
+{
+    return (n + kXmBlockSize - 1) / kXmBlockSize * kXmBlockSize;
+}
 
 class TransferControl {
 public:
@@ -34,6 +41,13 @@ public:
     // Sends bytes already read (and checked) by the caller, as fncSendFile sends a file's:
     // what was checked is what goes out. `name` is the file they came from, for messages.
     bool fncSendBytes(std::span<const uint8_t> bytes, const std::string& name);
+
+    // The size the next received file is expected to have, for the progress shown (0: not
+    // known). What arrives is kept whatever its size. A send expects the size of its file.
+    void expectBytes(int64_t total);
+    // And, once the first headerBytes bytes are in, the size they imply (sizeOf returns 0 for
+    // a header that tells nothing, and the expectation stays).
+    void expectBytesFromHeader(std::size_t headerBytes, std::function<int64_t(const uint8_t*)> sizeOf);
 
     // Status of the last transfer (kXmComplete, kXmStopped, ...; kXmNoStatus after a LinkError).
     int lastStatus() const;

@@ -2,6 +2,8 @@
 // What a file transfer shows while it runs: the received byte counter (lblRead) and the send
 // progress bar (ProgressBar1) of the operation window. The window, plnctl and tests implement it.
 
+#include "transfer_estimate.h"
+
 #include <cstdint>
 #include <string>
 
@@ -17,6 +19,10 @@ public:
     // Bytes moved so far (received blocks, or file bytes sent), once per block: for views
     // that show a rate or the time left. The window has nothing to do with it.
     virtual void transferred(int64_t bytes) { (void)bytes; }
+    // Where the transfer stands against the size it is expected to have (TransferControl
+    // measures it on the link's clock): once at the start, after each block, and at the end
+    // with finished set. For the bar, the time left and the rate beside lblRead.
+    virtual void estimated(const TransferFigures& figures) { (void)figures; }
 };
 
 // A view that only keeps the numbers (bare transfers, tests that do not look).

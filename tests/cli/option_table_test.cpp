@@ -5,6 +5,7 @@
 #include "cli_help.h"
 #include "cli_texts.h"
 #include "option_table.h"
+#include "progress_printer.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,34 @@ TEST(CliTexts, EveryJapaneseLineTakesTheArgumentsOfItsKey)
     EXPECT_TRUE(cliTextsMatch(&problem)) << problem;
     EXPECT_STREQ(cliText(0, "unknown option %s"), "不明なオプション %s");
     EXPECT_STREQ(cliText(1, "unknown option %s"), "unknown option %s");
+}
+
+TEST(ProgressLine, TimeLeftWithAKnownSizeElapsedTimeWithout)
+{
+    // An image against the controller's frame, 40 s in at 3.5 KB/s.
+    EXPECT_EQ(ProgressPrinter::format(TransferFigures::compute(143360, 282240, 143360, 40.0, 41.0)),
+              "  143360/282240 bytes  3.5 KB/s  0:39 left");
+    EXPECT_EQ(ProgressPrinter::format(TransferFigures::compute(143360, 0, 143360, 40.0, 41.0)),
+              "  143360 bytes  3.5 KB/s  0:41 elapsed");
+    // Past the size it expected: no time left, never a negative one.
+    EXPECT_EQ(ProgressPrinter::format(TransferFigures::compute(300000, 282240, 300000, 40.0, 41.0)),
+              "  300000/282240 bytes  7.3 KB/s");
+    EXPECT_EQ(ProgressPrinter::format(TransferFigures::compute(0, 282240, 0, 0.0, 0.0)), "  0/282240 bytes");
+
+    // Redrawn in place at most ten times a second, and the last figures end the line.
+    std::FILE* out = std::tmpfile();
+    {
+        ProgressPrinter printer(true, out);
+        printer.show(TransferFigures::compute(128, 1024, 128, 0.0, 0.0));
+        printer.show(TransferFigures::compute(256, 1024, 128, 0.05, 0.05));  // too soon
+        printer.show(TransferFigures::compute(512, 1024, 384, 1.0, 1.0));
+    }
+    std::rewind(out);
+    char text[512] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, out);
+    std::fclose(out);
+    EXPECT_EQ(std::string(text, n), "\r  128/1024 bytes   \r  512/1024 bytes  0.4 KB/s  0:01 left   "
+                                    "\r  512/1024 bytes  0.4 KB/s  0:01 left   \n");
 }
 
 TEST(BackupProgress, TheTerminalLineSaysWhereTheRunIs)

@@ -118,7 +118,7 @@ TEST(MessageFiles, EveryLookedUpKeyHasAWellFormedValueAndTheSameBoxInBothLanguag
                      300, 301, 302, 320, 321, 322, 323, 324, 325, 326}},
         {"Question", {1, 2, 3, 4}},
         {"Label", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 51, 53, 54, 55, 56, 57, 300, 301, 302, 303,
-                   304, 305, 306, 307, 308, 320}},
+                   304, 305, 306, 307, 308, 320, 350}},
     };
     // Texts that name their device or address: the program puts it where "%1" stands.
     const std::set<std::pair<std::string, int>> naming = {

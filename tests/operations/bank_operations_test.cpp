@@ -177,4 +177,42 @@ TEST_F(BankOperationsTest, ATransferThatStopsHalfWayShowsOneMessageAndKeepsThePr
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "BANK"), {}), 1);
 }
 
+// One CRC block of `fill` bytes as the controller sends it on TCP (255 doubled, NUL after CR).
+std::string tcpBlock(int block, char fill)
+{
+    const std::string data(128, fill);
+    const int crc = fncXmCrc16(128, reinterpret_cast<const uint8_t*>(data.data()));
+    const std::string packet = std::string{char(kSOH), char(block), char(255 - block)} + data +
+                               char(crc >> 8) + char(crc & 0xFF);
+    std::string out;
+    for (char ch : packet) {
+        out += ch;
+        if (ch == '\xff')
+            out += '\xff';
+        if (ch == '\r')
+            out += '\0';
+    }
+    return out;
+}
+
+// A save expects the size of the file it replaces, else that of the last save of its kind.
+TEST_F(BankOperationsTest, ASaveExpectsTheFileItReplacesOrTheLastOfItsKind)
+{
+    reply = "READY";
+    const std::string eot(1, char(kEOT));
+    const auto save = [&](const char* file, auto run) {
+        dialogs.choose(folder / file);
+        transfer = {tcpBlock(1, 'a'), eot, eot, "OK\r"};
+        view.figures.clear();
+        EXPECT_TRUE(run()) << file;
+        return view.figures.empty() ? int64_t(-1) : view.figures.front().total;
+    };
+    folder.write("BANK/OLD.BNK", std::string(256, 'x'));
+    EXPECT_EQ(save("BANK/OLD.BNK", [&] { return fncBankSave(ctx, 0, 1); }), 256);
+    EXPECT_EQ(save("BANK/NEW.BNK", [&] { return fncBankSave(ctx, 0, 2); }), 128);  // OLD.BNK as received
+    EXPECT_EQ(save("BANKGRP/NEW.BNG", [&] { return fncBankSave(ctx, 1, 2); }), 0);  // no group seen yet
+    EXPECT_TRUE(view.figures.back().finished);
+    EXPECT_EQ(view.figures.back().total, 128);
+}
+
 } // namespace

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -39,7 +40,8 @@ protected:
                      "[Message]\r\n1=Done.@64\r\n12=Missing.@48\r\n13=Not converted.@16\r\n21=No link.@48\r\n"
                      "22=No reply.@48\r\n23=Timed out.@16\r\n24=ER.@48\r\n240=Bad format value.@16\r\n"
                      "[Question]\r\n1=Download?@36\r\n2=Discard?@36\r\n3=Upload?@36\r\n4=Capture?@36\r\n"
-                     "[Label]\r\n4=Received\r\n5=bytes\r\n6=Preparing\r\n7=Command\r\n8=Sending\r\n9=Receiving\r\n");
+                     "[Label]\r\n4=Received\r\n5=bytes\r\n6=Preparing\r\n7=Command\r\n8=Sending\r\n9=Receiving\r\n"
+                     "320=Time left\r\n350=Elapsed\r\n");
         fs::create_directories(folder / "TMP");
         state.gLanguage = 1;
         state.gLanDelimiter = "\r";
@@ -135,6 +137,41 @@ TEST_F(ImageWindows, DownloadsTheChosenImageAndTheLiveImageInColour)
     chooseImage(5);
     click("cmdConvert");
     EXPECT_EQ(picture(), five);
+}
+
+// What the operation window's bar and estimate line held when the window put them away.
+class BarWatch : public QObject {
+public:
+    BarWatch() { qApp->installEventFilter(this); }
+    ~BarWatch() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && watched->objectName() == "ProgressBar1") {
+            auto* bar = static_cast<QProgressBar*>(watched);
+            ++hidden;
+            value = bar->value();
+            maximum = bar->maximum();
+        }
+        if (event->type() == QEvent::Hide && watched->objectName() == "lblTimeLeft")
+            estimate = static_cast<QLabel*>(watched)->text();
+        return false;
+    }
+    int hidden = 0;
+    int value = -1;
+    int maximum = -1;
+    QString estimate;
+};
+
+TEST_F(ImageWindows, ADownloadShowsItsBarAgainstTheFrameAndFillsIt)
+{
+    chooseImage(5);
+    BarWatch watch;
+    click("cmdConvert");
+    EXPECT_EQ(boxes(), (Boxes{"Question 1", "Message 1"}));
+    EXPECT_EQ(watch.hidden, 1);
+    EXPECT_GT(watch.maximum, 0);
+    EXPECT_EQ(watch.value, watch.maximum);
+    EXPECT_TRUE(watch.estimate.startsWith("Time left 0:00")) << watch.estimate.toStdString();
 }
 
 TEST_F(ImageWindows, AnUnsavedDownloadIsReplacedOnlyAfterQuestion2)

@@ -38,6 +38,8 @@ public:
     int64_t progressMaximum() const override { return maximum_; }
     void setProgressValue(int64_t v) override { value_ = v; }
     int64_t progressValue() const override { return value_; }
+    void estimated(const TransferFigures& f) override { figures.push_back(f); }
+    std::vector<TransferFigures> figures;  // every estimate the transfers gave
 
 private:
     void note(const std::string& what)

@@ -78,11 +78,11 @@ int main(int argc, char** argv)
     std::ofstream(folder / "Setting.ini") << "[OPERATION]\r\nLanguage=" << (language == 0 ? "Japanese" : "English")
                                           << "\r\n[COM]\r\nPort=1\r\nSetting=38400,N,8,1\r\nDelimitr=0\r\n";
 
-    // A slow controller on COM1 (paced like a serial line) and a quick one on COM2, as in the demo.
+    // A slow controller on COM1 (paced like a 38400 baud line) and a quick one on COM2, as in the demo.
     QProcess slow, quick;
     const QString com1 = QString::fromStdString((folder / "com1").string());
     const QString com2 = QString::fromStdString((folder / "com2").string());
-    startSim(slow, plnsim, {QStringLiteral("--pty"), com1, QStringLiteral("--baud"), QStringLiteral("115200")});
+    startSim(slow, plnsim, {QStringLiteral("--pty"), com1, QStringLiteral("--baud"), QStringLiteral("38400")});
     startSim(quick, plnsim, {QStringLiteral("--pty"), com2});
     qputenv("PLNTOOL_COM1", com1.toLocal8Bit());
     qputenv("PLNTOOL_COM2", com2.toLocal8Bit());

@@ -328,6 +328,30 @@ TEST_F(TransferControlTest, TcpStrayBytesBeforeTheStartRequestAreDiscarded)
     EXPECT_EQ(folder.read("data/new.bin"), blockData(1));
 }
 
+// The progress counts against what the operation expects until the file's header says more,
+// and a file longer than that ends full, never past it.
+TEST_F(TransferControlTest, ReceiveProgressFollowsTheExpectedSizeThenTheHeader)
+{
+    useLan();
+    replies = {escaped(crcPacket(1, blockData(1))), escaped(crcPacket(2, blockData(2))),
+               escaped(crcPacket(3, blockData(3))), EOT, EOT, "OK\r"};
+    control.expectBytes(1000);
+    control.expectBytesFromHeader(4, [](const uint8_t*) -> int64_t { return 200; });
+    ASSERT_TRUE(control.fncReceiveFile(folder / "data/new.bin"));
+    ASSERT_EQ(view.figures.size(), 5u);  // the start, three blocks, the end
+    EXPECT_EQ(view.figures[0].total, 1024);  // the expectation in whole blocks
+    EXPECT_EQ(view.figures[0].bytes, 0);
+    EXPECT_EQ(view.figures[1].total, 256);   // the header's 200 bytes in whole blocks
+    EXPECT_DOUBLE_EQ(*view.figures[1].fraction, 0.5);
+    EXPECT_DOUBLE_EQ(*view.figures[3].fraction, 1.0);
+    EXPECT_FALSE(view.figures[3].secondsLeft);
+    const TransferFigures& end = view.figures.back();
+    EXPECT_TRUE(end.finished);
+    EXPECT_EQ(end.total, 384);
+    EXPECT_EQ(end.bytes, 384);
+    EXPECT_GT(end.elapsedSeconds, 0.0);  // on the fake clock
+}
+
 // A controller that never stops sending is stopped at 64 MiB, the bound of a send, and the
 // user is told the limit.
 TEST_F(TransferControlTest, ReceiveStopsAt64MiB)

@@ -50,6 +50,8 @@ class RecordingView : public PlainTransferView {
 public:
     std::vector<int64_t> values;
     std::vector<std::string> captions;
+    std::vector<TransferFigures> figures;
+    void estimated(const TransferFigures& f) override { figures.push_back(f); }
     void setProgressValue(int64_t v) override
     {
         values.push_back(v);
