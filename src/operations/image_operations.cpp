@@ -41,7 +41,7 @@ void reportMissing(Messenger& messages, const fs::path& file)
 bool fncCapture(OperationContext& ctx)
 {
     return runOperation(ctx, OperationFrameKind::Capture,
-                        [&](OperationFrame&) { return ctx.link.fncSendCommand("CAPTURE") == "OK"; });
+                        [&](OperationFrame&) { return ctx.link.commands().capture(); });
 }
 
 bool fncImgConvert(OperationContext& ctx, int16_t imageNumber, const fs::path& workFolder)
@@ -52,7 +52,7 @@ bool fncImgConvert(OperationContext& ctx, int16_t imageNumber, const fs::path& w
         const fs::path file = workFolder / kDownloadFile;
         fs::remove(file);
         frame.step(kStepCommand);
-        if (ctx.link.fncSendCommand("IMGSAVE 0 " + std::to_string(imageNumber)) != "READY")
+        if (!ctx.link.commands().announceImageSave(imageNumber))
             return false;
         frame.step(kStepReceiving);
         return TransferControl(ctx.link, ctx.view).fncReceiveFile(file);
@@ -71,7 +71,7 @@ bool fncImgLoad(OperationContext& ctx, const fs::path& workFolder)
             return false;
         }
         frame.step(kStepCommand);
-        if (ctx.link.fncSendCommand("IMGLOAD") != "OK")
+        if (!ctx.link.commands().announceImageLoad())
             return false;
         frame.step(kStepSending);
         return TransferControl(ctx.link, ctx.view).fncSendFile(file);
@@ -83,14 +83,15 @@ bool queryUploadHeader(DeviceLink& link, ImageWorkspace& ws)
     HkrHeader& h = ws.uploadImage.hkrHeader;
     uint8_t* fields[4] = {&h.bayerPattern, &h.gainR, &h.gainG, &h.gainB};
     for (int i = 0; i < 4; ++i) {
-        const std::string reply = link.fncSendCommand("IMGINFO 0 " + std::to_string(i));
+        const std::string reply = link.commands().imageInfo(i);
         if (reply.empty() || reply == "ER")
             return false;
         if (!parseHeaderByte(reply, *fields[i])) {
             // A reply that fits no header byte would upload a wrongly scaled picture.
             if (link.messages().fncShowMessage("Message", kMessageBadImageInfo) == 0)
-                link.messages().showErrorBox("The controller answered \"" + reply + "\" to IMGINFO 0 " +
-                                             std::to_string(i) + "; a number from 0 to 255 was expected.");
+                link.messages().showErrorBox("The controller answered \"" + reply + "\" to " +
+                                             ControllerCommands::imageInfoLine(i) +
+                                             "; a number from 0 to 255 was expected.");
             return false;
         }
     }

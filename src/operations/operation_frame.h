@@ -10,7 +10,7 @@
 //             frame.openWindow();                         // stop flag cleared, main window
 //                                                         // disabled, caption 6, window shown
 //             frame.step(7);                              // before the command
-//             if (ctx.link.fncSendCommand("BNKSAVE 0 " + std::to_string(n)) != "READY")
+//             if (!ctx.link.commands().announceDataSave(ControllerDataKind::Bank, n))
 //                 return false;
 //             frame.step(9);                              // 9 receiving, 8 sending
 //             return TransferControl(ctx.link, ctx.view).fncReceiveFile(path);
