@@ -54,7 +54,7 @@ std::optional<Plan> planFor(const CliOptions& options, const std::string& comman
         std::string text;
         for (const auto& a : args)
             text += (text.empty() ? "" : " ") + a;
-        return Plan{text, [text](OperationContext& ctx) { return ctx.link.fncSendCommand(text); }, "", true};
+        return Plan{text, [text](OperationContext& ctx) { return ctx.link.commands().send(text); }, "", true};
     }
     if (command == "capture" && args.empty())
         return Plan{ControllerCommands::captureLine(),
@@ -109,47 +109,47 @@ int runLinkCommand(const CliOptions& options, const std::string& command, const 
 
     CliLink cli(options);
     if (!cli.open())
-        return report.failed(cli.prompter, 0, cli.openFailure);
+        return report.failedAfterRun(cli.prompter, cli.openFailure);
     DeviceLink& link = *cli.link;
     StderrPrompter& prompter = cli.prompter;
     Messenger& messages = cli.messages;
     cli.log.last.clear();
 
     report.set("sent", QString::fromStdString(plan->command));
-    const int before = prompter.shown;
     CliOperationView view(false);
     GivenPathDialogs dialogs;
     OperationContext ctx{link, view, dialogs};
     std::string reply = plan->exchange(ctx);
     if (reply.empty() || reply == "ER") {
         // The channel has said why, unless the program folder lacks its message file.
+        const OpResult failure = ctx.outcome.failedReported() ? ctx.outcome : link.commands().lastFailure();
         const char* what = reply == "ER" ? "the controller answered ER" : "no reply from the controller";
-        if (prompter.shown == before)
+        if (!failure.failedReported())
             cliSay(lang, "%s", cliText(lang, what));
         cli.reportFailedExchange();
-        return report.failed(prompter, before, cliText(lang, what));
+        return report.failed(prompter, failure, cliText(lang, what));
     }
     report.set("reply", QString::fromStdString(reply));
     if (plan->printReply)
         return printReplyLine(stdout, reply) ? kExitOk : kExitFailed;
     if (!plan->expect.empty() && reply != plan->expect) {
         cliSay(lang, "the controller answered %s", escapeForTerminal(reply).c_str());
-        return report.failed(prompter, before, cliFormat(lang, "the controller answered %s", reply.c_str()));
+        return report.failed(cliFormat(lang, "the controller answered %s", reply.c_str()));
     }
     if (plan->result) {
         long label = judgementLabel(reply);
         if (label == 0) {
             cliSay(lang, "the controller answered %s", escapeForTerminal(reply).c_str());
-            return report.failed(prompter, before, cliFormat(lang, "the controller answered %s", reply.c_str()));
+            return report.failed(cliFormat(lang, "the controller answered %s", reply.c_str()));
         }
         std::string judgement = messages.fncGetMessage("Label", label);
-        const int beforeValue = prompter.shown;
         std::string value = link.commands().resultValue();
         if (value.empty()) {
-            if (prompter.shown == beforeValue)
+            const OpResult failure = link.commands().lastFailure();
+            if (!failure.failedReported())
                 cliSay(lang, "%s", cliText(lang, "no reply from the controller"));
             cli.reportFailedExchange();
-            return report.failed(prompter, beforeValue, cliText(lang, "no reply from the controller"));
+            return report.failed(prompter, failure, cliText(lang, "no reply from the controller"));
         }
         report.set("judgement", QString::fromStdString(judgement));
         report.set("judgementCode", QString::fromStdString(reply));

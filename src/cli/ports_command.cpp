@@ -118,7 +118,7 @@ int runPortsCommand(const CliOptions& options, const std::vector<std::string>& a
     state.textFolder = options.textFolder;
     state.gLanguage = lang;
     if (!fncLoadComSettings(state, messages))
-        return report.failed(prompter, 0, prompter.lastText);
+        return report.failedAfterRun(prompter, prompter.lastText);
     SerialConfig base = parseComSettings(state.gComSettings).value_or(SerialConfig{});
     const std::string terminator = state.gComDelimiter.empty() ? "\r" : state.gComDelimiter;
     std::vector<int> speeds{base.baud};
@@ -156,7 +156,7 @@ int runPortsCommand(const CliOptions& options, const std::vector<std::string>& a
     if (found.isEmpty()) {
         const std::string line = cliText(lang, "no controller answered on any free port");
         cliSay(lang, "%s", line.c_str());
-        return report.failed(prompter, prompter.shown, line);
+        return report.failed(line);
     }
     return report.ok();
 }

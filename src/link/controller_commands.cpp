@@ -88,6 +88,16 @@ std::string ControllerCommands::send(const std::string& line)
     return lastReply_;
 }
 
+OpResult ControllerCommands::lastFailure() const
+{
+    if (lastReply_.empty() || lastReply_ == "ER") {
+        std::string reason = lastReply_.empty() ? "no reply from the controller" : "the controller answered ER";
+        return channel_.lastFailureReported() ? OpResult::reported(std::move(reason))
+                                              : OpResult::unreported(std::move(reason));
+    }
+    return OpResult::unreported("the controller answered " + lastReply_);
+}
+
 bool ControllerCommands::capture()
 {
     return send(captureLine()) == "OK";

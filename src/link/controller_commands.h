@@ -3,6 +3,8 @@
 // reply each caller waits for. The operations, the windows and plnctl all send through here;
 // the command channel reports no link, no reply and "ER" itself.
 
+#include "app/op_result.h"
+
 #include <cstdint>
 #include <string>
 
@@ -53,11 +55,16 @@ public:
     std::string judgement();
     std::string resultValue();
 
+    // A line the user typed, sent as it is; the reply.
+    std::string send(const std::string& line);
+
     // The reply to the last command sent here, as it came ("" after no link or no reply).
     const std::string& lastReply() const { return lastReply_; }
+    // Why the last command failed: reported when the channel told the user (no link, no reply,
+    // "ER"), otherwise not yet, with the reason ("the controller answered NG").
+    OpResult lastFailure() const;
 
 private:
-    std::string send(const std::string& line);
 
     CommandChannel& channel_;
     std::string lastReply_;

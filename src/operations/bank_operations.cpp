@@ -20,7 +20,7 @@ bool changeCommand(OperationContext& ctx, bool (ControllerCommands::*select)(int
 {
     return runOperation(ctx, OperationFrameKind::Command, [&](OperationFrame& frame) {
         frame.step(kStepCommand);
-        return (ctx.link.commands().*select)(n);
+        return (ctx.link.commands().*select)(n) || ctx.fail(ctx.link.commands().lastFailure());
     });
 }
 
@@ -62,7 +62,7 @@ bool saveInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
     frame.openWindow();
     frame.step(kStepCommand);
     if (!ctx.link.commands().announceDataSave(target.kind, target.number))
-        return false;
+        return ctx.fail(ctx.link.commands().lastFailure());
     frame.step(kStepReceiving);
     return receiveFileStep(ctx, file);
 }
@@ -73,10 +73,9 @@ bool loadInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
                  const std::filesystem::path& file)
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        ctx.messages().fncShowMessage("Message", kMessageNotFound);
-        return false;
-    }
+    if (!std::filesystem::is_regular_file(file, ec))
+        return ctx.fail(OpResult::shownOr(ctx.messages().fncShowMessage("Message", kMessageNotFound),
+                                          "no file " + file.string()));
     const auto size = std::filesystem::file_size(file, ec);
     if (ec)
         throw std::filesystem::filesystem_error("cannot read the size of the file", file, ec);
@@ -85,7 +84,7 @@ bool loadInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
     frame.openWindow();
     frame.step(kStepCommand);
     if (!ctx.link.commands().announceDataLoad(target.kind, target.number))
-        return false;
+        return ctx.fail(ctx.link.commands().lastFailure());
     frame.step(kStepSending);
     return sendFileStep(ctx, file);
 }
@@ -224,8 +223,8 @@ bool loadBackupBytes(OperationContext& ctx, const BackupTarget& target, std::spa
         frame.openWindow();
         frame.step(kStepCommand);
         if (!ctx.link.commands().announceDataLoad(target.kind, target.number))
-            return false;
+            return ctx.fail(ctx.link.commands().lastFailure());
         frame.step(kStepSending);
-        return TransferControl(ctx.link, ctx.view).fncSendBytes(bytes, name);
+        return sendBytesStep(ctx, bytes, name);
     });
 }

@@ -35,9 +35,9 @@ bool fncImgLoad(OperationContext& ctx, const std::filesystem::path& workFolder);
 
 // Asks the controller for the four header values of its image format (queries 0 to 3:
 // pattern, gain R, G, B) and stores each in the upload image as it arrives.
-// False when a reply is empty or "ER" (the link has reported it) or is not a decimal number
+// Fails when a reply is empty or "ER" (the link has reported it) or is not a decimal number
 // 0..255 (reported here): then nothing more is asked and nothing is converted.
-bool queryUploadHeader(DeviceLink& link, ImageWorkspace& ws);
+OpResult queryUploadHeader(DeviceLink& link, ImageWorkspace& ws);
 
 // The upload file from the upload image: the controller's gains taken out of every site,
 // then the rows 0..463 written to workFolder/tmp_2.bin. False when either step failed

@@ -8,10 +8,18 @@
 
 bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path)
 {
-    return TransferControl(ctx.link, ctx.view).fncReceiveFile(path);
+    TransferControl control(ctx.link, ctx.view);
+    return control.fncReceiveFile(path) || ctx.fail(control.lastResult());
 }
 
 bool sendFileStep(OperationContext& ctx, const std::filesystem::path& path)
 {
-    return TransferControl(ctx.link, ctx.view).fncSendFile(path);
+    TransferControl control(ctx.link, ctx.view);
+    return control.fncSendFile(path) || ctx.fail(control.lastResult());
+}
+
+bool sendBytesStep(OperationContext& ctx, std::span<const uint8_t> bytes, const std::string& name)
+{
+    TransferControl control(ctx.link, ctx.view);
+    return control.fncSendBytes(bytes, name) || ctx.fail(control.lastResult());
 }

@@ -6,7 +6,12 @@
 
 #include "operation_frame.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
+#include <string>
 
 bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path);
 bool sendFileStep(OperationContext& ctx, const std::filesystem::path& path);
+bool sendBytesStep(OperationContext& ctx, std::span<const uint8_t> bytes, const std::string& name);
+// A failed step has recorded in ctx.outcome whether the user has heard of it.

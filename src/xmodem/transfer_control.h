@@ -4,6 +4,7 @@
 // socket as it is), the XMODEM receiver or sender runs, the closing reply is taken on TCP,
 // the failures that have a message are reported, and the link goes back to command mode.
 
+#include "app/op_result.h"
 #include "link/device_link.h"
 #include "transfer_view.h"
 #include "xm_protocol.h"  // the transfer status values kXmComplete ... kXmCancelled
@@ -13,9 +14,6 @@
 #include <memory>
 #include <span>
 #include <string>
-
-// Failure raised (as LinkError) when the file to send is empty, before the link is touched.
-inline constexpr long kErrEmptyFile = 380;
 
 class TransferControl {
 public:
@@ -37,6 +35,9 @@ public:
 
     // Status of the last transfer (kXmComplete, kXmStopped, ...; kXmNoStatus after a LinkError).
     int lastStatus() const;
+    // How the last transfer ended for its caller: ok, failed and told (Messages 22 and 23, an
+    // error box), or failed and not yet told (stopped, cancelled by the controller).
+    OpResult lastResult() const;
 
     // Serial link only: close the command port and open it in binary mode / give it back in
     // text mode with the same settings (or leave it closed when there is no link).
