@@ -64,6 +64,8 @@ bool CliLink::open()
         fail(log.last);
         return false;
     }
+    // The "opened" line is no reason: a later failure must not print it as one.
+    log.last.clear();
     state.gLinkMode = 1;
     return true;
 }

@@ -115,6 +115,18 @@ TEST_F(Plnctl, SilentControllerFailsAfterFiveSecondsWithoutBurningTheProcessor)
     EXPECT_LT(r.cpuSeconds, 0.2);
 }
 
+// A silent serial controller is named with the line settings; the line that said the port
+// opened is no reason.
+TEST_F(Plnctl, ASilentSerialControllerIsNamedInTheFailure)
+{
+    std::string com = (folder / "com1").string();
+    SimProcess sim({"--pty", com, "--silent"});
+    ChildResult r = run({"--device", com, "bank", "save", "3", (folder / "b.BNK").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("plnctl: no valid reply on " + com + " (38400,N,8,1)"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("opened"), std::string::npos) << r.err;
+}
+
 // The locale chooses the language, --language overrides it, and Setting.ini is left alone.
 TEST_F(Plnctl, SpeaksTheLanguageOfTheLocale)
 {
