@@ -41,7 +41,6 @@ public:
     {
         dialogs_.path = file;
         OperationContext ctx{*cli_.link, view_, dialogs_};
-        const int boxesBefore = cli_.prompter.shown;
         std::error_code ec;
         const bool existed = fs::exists(file, ec);
         const bool ok = save ? saveBackup(ctx, target) : loadBackup(ctx, target);
@@ -52,7 +51,7 @@ public:
                 cliSay(lang_, "stopped; the load of %s did not complete", name);
             else if (interrupted())
                 cliSay(lang_, existed ? "stopped; the previous %s is unchanged" : "stopped; %s was not made", name);
-            else if (cli_.prompter.shown == boxesBefore)
+            else if (!ctx.outcome.failedReported())
                 cliSay(lang_, save ? "save of %s failed" : "load of %s failed", name);
             else
                 cli_.reportFailedExchange();
@@ -151,7 +150,7 @@ int runWhole(const CliOptions& options, const fs::path& folder, bool save)
     const bool folderExisted = fs::exists(folder, ec);
     CliLink cli(options);
     if (!cli.open())
-        return report.failed(cli.prompter, 0, cli.openFailure);
+        return report.failedAfterRun(cli.prompter, cli.openFailure);
     SigintStop stop(cli.state, &cli.link->channel());
     // The progress line is the whole run's; the view draws none of its own.
     CliOperationView view(false);
@@ -175,9 +174,9 @@ int runWhole(const CliOptions& options, const fs::path& folder, bool save)
         if (!report.addFile(folder, name, error))
             break;
     if (result.ok())
-        return error.empty() ? report.ok() : report.failed(cli.prompter, cli.prompter.shown, error);
+        return error.empty() ? report.ok() : report.failed(error);
     const std::string line = reportWholeRun(lang, result, folder, save, folderExisted);
-    report.failed(cli.prompter, 0, line);
+    report.failedAfterRun(cli.prompter, line);
     return stop.exitStatus(kExitFailed);
 }
 

@@ -85,12 +85,12 @@ struct ImageRun {
 };
 
 // Says why the controller part failed when nothing has said it yet.
-int failed(const ImageRun& run, int shownBefore, const char* what)
+int failed(const ImageRun& run, const OpResult& result, const char* what)
 {
     const int lang = run.cli.state.gLanguage;
     if (run.interrupted())
         cliSay(lang, "%s", cliText(lang, "stopped"));
-    else if (run.cli.prompter.shown == shownBefore)
+    else if (!result.failedReported())
         cliSay(lang, "%s", cliText(lang, what));
     else
         run.cli.reportFailedExchange();
@@ -116,12 +116,11 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
     report.set("image", QString::fromStdString(which));
     ImageRun run(options);
     if (!run.start())
-        return report.failed(run.cli.prompter, 0, run.cli.openFailure);
+        return report.failedAfterRun(run.cli.prompter, run.cli.openFailure);
     OperationContext ctx = run.context();
-    const int before = run.cli.prompter.shown;
     if (!fncImgConvert(ctx, number, run.work.tmp())) {
-        const int status = failed(run, before, "the image was not downloaded");
-        report.failed(run.cli.prompter, before,
+        const int status = failed(run, ctx.outcome, "the image was not downloaded");
+        report.failed(run.cli.prompter, ctx.outcome,
                       cliText(lang, run.interrupted() ? "stopped" : "the image was not downloaded"));
         return status;
     }
@@ -133,17 +132,17 @@ int getImage(const CliOptions& options, const std::string& which, const fs::path
         if (result.empty()) {
             const std::string what = cliText(lang, "the downloaded image could not be converted");
             reporter.print(what);
-            return report.failed(run.cli.prompter, run.cli.prompter.shown, what);
+            return report.failed(what);
         }
     }
     std::string error;
     if (!copyFileReplacing(result, out, error)) {
         reporter.print(error);
-        return report.failed(run.cli.prompter, run.cli.prompter.shown, error);
+        return report.failed(error);
     }
     if (!report.addFile(out.parent_path(), out.filename().string(), error)) {
         reporter.print(error);
-        return report.failed(run.cli.prompter, run.cli.prompter.shown, error);
+        return report.failed(error);
     }
     report.set("file", QString::fromStdString(out.string()));
     return report.ok();
@@ -182,14 +181,14 @@ int putImage(const CliOptions& options, const fs::path& in)
     ImageWorkspace& ws = run.cli.state.images;
     if (!loadForUpload(options.language, ws, run.work, in, reporter))
         return kExitFailed;
-    const int before = run.cli.prompter.shown;
-    if (!queryUploadHeader(*run.cli.link, ws))
-        return failed(run, before, "the controller did not give its image format");
+    const OpResult header = queryUploadHeader(*run.cli.link, ws);
+    if (!header)
+        return failed(run, header, "the controller did not give its image format");
     if (!makeUploadFile(ws, run.work.tmp(), reporter))
         return kExitFailed;
     OperationContext ctx = run.context();
     if (!fncImgLoad(ctx, run.work.tmp()))
-        return failed(run, before, "the image was not uploaded");
+        return failed(run, ctx.outcome, "the image was not uploaded");
     return kExitOk;
 }
 

@@ -44,14 +44,29 @@ int JsonReport::ok()
     return kExitOk;
 }
 
-int JsonReport::failed(const StderrPrompter& prompter, int boxesBefore, const std::string& text)
+int JsonReport::failed(const StderrPrompter& prompter, const OpResult& result, const std::string& text)
+{
+    return failedWith(result.failedReported() ? &prompter : nullptr, text);
+}
+
+int JsonReport::failed(const std::string& text)
+{
+    return failedWith(nullptr, text);
+}
+
+int JsonReport::failedAfterRun(const StderrPrompter& prompter, const std::string& text)
+{
+    return failedWith(&prompter, text);
+}
+
+int JsonReport::failedWith(const StderrPrompter* box, const std::string& text)
 {
     set("status", QStringLiteral("failed"));
     QJsonObject message;
-    if (prompter.shown > boxesBefore) {
-        if (prompter.lastNumber >= 0)
-            message.insert(QStringLiteral("number"), qint64(prompter.lastNumber));
-        message.insert(QStringLiteral("text"), QString::fromStdString(prompter.lastText));
+    if (box && box->hasLastBox) {
+        if (box->lastNumber >= 0)
+            message.insert(QStringLiteral("number"), qint64(box->lastNumber));
+        message.insert(QStringLiteral("text"), QString::fromStdString(box->lastText));
     } else {
         message.insert(QStringLiteral("text"), QString::fromStdString(text));
     }

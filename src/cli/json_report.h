@@ -6,6 +6,8 @@
 
 #include "cli_commands.h"
 
+#include "app/op_result.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -25,12 +27,19 @@ public:
     // A file with its size and SHA-256; false (error set) when it cannot be read.
     bool addFile(const std::filesystem::path& folder, const std::string& name, std::string& error);
     void addFile(const std::string& name, uint64_t size, const std::string& sha256);
-    // Ends with "ok" and exitCode kExitOk, or "failed" with the last box shown (if it was shown
-    // after boxesBefore) or else `text`.
+    // Ends with "ok" and exitCode kExitOk, or "failed" (kExitFailed) with a message: the box
+    // that reported the failure (the last one shown) when `result` says it was reported, or
+    // else `text`.
     int ok();
-    int failed(const StderrPrompter& prompter, int boxesBefore, const std::string& text);
+    int failed(const StderrPrompter& prompter, const OpResult& result, const std::string& text);
+    // A failure no box has reported: `text`.
+    int failed(const std::string& text);
+    // A run that ends in one line of its own after operations that may have shown boxes: the
+    // last box of the run when there was one, or else `text`.
+    int failedAfterRun(const StderrPrompter& prompter, const std::string& text);
 
 private:
+    int failedWith(const StderrPrompter* box, const std::string& text);
     void print();
 
     bool enabled_;

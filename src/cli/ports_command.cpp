@@ -1,7 +1,7 @@
 // plnctl ports [--probe [N...]]: the serial ports with the COM numbers that --com takes, and
 // where a controller answers. The probe asks each free port, at each speed of the serial
-// settings dialog, "IMGINFO 0 0", which changes nothing on the controller and is answered
-// with a number from 0 to 255.
+// settings dialog, for the first header value of its image format, which changes nothing on
+// the controller and is answered with a number from 0 to 255.
 #include "cli_commands.h"
 #include "cli_texts.h"
 #include "json_report.h"
@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "app/settings.h"
+#include "link/controller_commands.h"
 #include "link/qt_serial_port.h"
 #include "link/serial_port.h"
 #include "link/steady_clock.h"
@@ -27,7 +28,6 @@ namespace {
 constexpr int kSpeeds[] = {9600, 19200, 38400, 57600, 115200};
 // A controller answers the question within a few milliseconds; this is ample at 9600 bit/s.
 constexpr int64_t kProbeReplyMs = 500;
-constexpr const char* kProbeCommand = "IMGINFO 0 0";
 
 bool isControllerAnswer(const std::string& reply)
 {
@@ -42,7 +42,7 @@ std::string ask(QtSerialPort& port, const SerialConfig& config, const std::strin
     std::string reason;
     if (!port.open(config, &reason))
         return {};
-    port.write(kProbeCommand + terminator);
+    port.write(ControllerCommands::imageInfoLine(0) + terminator);
     SteadyClock clock;
     const int64_t limit = clock.nowMs() + kProbeReplyMs;
     std::string got;
@@ -118,7 +118,7 @@ int runPortsCommand(const CliOptions& options, const std::vector<std::string>& a
     state.textFolder = options.textFolder;
     state.gLanguage = lang;
     if (!fncLoadComSettings(state, messages))
-        return report.failed(prompter, 0, prompter.lastText);
+        return report.failedAfterRun(prompter, prompter.lastText);
     SerialConfig base = parseComSettings(state.gComSettings).value_or(SerialConfig{});
     const std::string terminator = state.gComDelimiter.empty() ? "\r" : state.gComDelimiter;
     std::vector<int> speeds{base.baud};
@@ -156,7 +156,7 @@ int runPortsCommand(const CliOptions& options, const std::vector<std::string>& a
     if (found.isEmpty()) {
         const std::string line = cliText(lang, "no controller answered on any free port");
         cliSay(lang, "%s", line.c_str());
-        return report.failed(prompter, prompter.shown, line);
+        return report.failed(line);
     }
     return report.ok();
 }

@@ -10,7 +10,9 @@
 class StderrPrompter : public Prompter {
 public:
     int shown = 0;
-    // The last box, for a --json report: its number (-1 for a fixed text) and its text.
+    // The last box, for a --json report: whether there was one, its number (-1 for a fixed
+    // text) and its text.
+    bool hasLastBox = false;
     long lastNumber = -1;
     std::string lastText;
 
@@ -22,6 +24,7 @@ public:
             if (c != '\r')
                 text += c;
         std::fprintf(stderr, "%s\n", text.c_str());
+        hasLastBox = true;
         lastNumber = box.number;
         lastText = text;
         int buttons = box.style & 0x0F;

@@ -43,7 +43,6 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
     ProgressTransferView view(printer);
     TransferControl control(*cli.link, view);
 
-    int before = cli.prompter.shown;
     bool ok = false;
     try {
         ok = receiving ? control.fncReceiveFile(file) : control.fncSendFile(file);
@@ -59,7 +58,7 @@ int runXmodemCommand(const CliOptions& options, const std::vector<std::string>& 
     if (ok)
         return kExitOk;
     // Messages 22 and 23 and failures with a box have been printed already.
-    if (cli.prompter.shown == before)
+    if (!control.lastResult().failedReported())
         cliSay(lang, "%s", cliText(lang, reasonFor(control.lastStatus())));
     return stop.exitStatus(kExitFailed);
 }

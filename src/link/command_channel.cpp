@@ -43,13 +43,14 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
 {
     std::string reply;
     lostInExchange_ = false;
+    failureReported_ = false;
     try {
         switch (state_.gLinkMode) {
         case 1:
             // A port closed under the serial link (a transfer that could not give it back)
             // is no link at all: say so instead of failing silently.
             if (!port_.isOpen() && !port_.deviceLost()) {
-                messages_.fncShowMessage("Message", kMsgNoLink);
+                failureReported_ = messages_.fncShowMessage("Message", kMsgNoLink) != 0;
                 return {};
             }
             reply = serialExchange(command);
@@ -58,7 +59,7 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
             reply = lanExchange(command);
             break;
         default:
-            messages_.fncShowMessage("Message", kMsgNoLink);
+            failureReported_ = messages_.fncShowMessage("Message", kMsgNoLink) != 0;
             return {};
         }
     } catch (const std::exception&) {
@@ -70,11 +71,11 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
     if (reply.empty() && interrupted())
         return {};  // the user ended the wait: that is no missing reply
     if (reply.empty()) {
-        messages_.fncShowMessage("Message", kMsgNoReply);
+        failureReported_ = messages_.fncShowMessage("Message", kMsgNoReply) != 0;
         return {};
     }
     if (reply == "ER")
-        messages_.fncShowMessage("Message", kMsgErrorReply);
+        failureReported_ = messages_.fncShowMessage("Message", kMsgErrorReply) != 0;
     return reply;
 }
 
@@ -243,7 +244,7 @@ void CommandChannel::endLostSerialLink()
     state_.gLinkMode = 0;
     lostInExchange_ = true;
     notifier_.notify();
-    messages_.fncShowMessageAbout("Message", kMsgSerialLinkLost, name);
+    failureReported_ = messages_.fncShowMessageAbout("Message", kMsgSerialLinkLost, name) != 0;
 }
 
 std::string CommandChannel::fncLanTransact(const std::string& command, bool* xmodemTraffic)

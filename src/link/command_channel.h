@@ -59,6 +59,9 @@ public:
     // Sends the command on the current link and returns the reply line: "" after no link,
     // no reply or a failure, "ER" for an error reply, each already reported to the user.
     std::string fncSendCommand(const std::string& command);
+    // Whether the last fncSendCommand that failed ("" or "ER") told the user so; not after an
+    // interrupted wait or when the message file lacks the text.
+    bool lastFailureReported() const { return failureReported_; }
     // One exchange; *xmodemTraffic (when given) is set when XMODEM traffic came instead of
     // a reply, which then is "".
     std::string fncComTransact(const std::string& command, bool* xmodemTraffic = nullptr);
@@ -123,6 +126,7 @@ private:
     LinkNotifier notifier_;
     TelnetTextFilter telnet_;
     bool lostInExchange_ = false;  // the exchange ended the link and reported it
+    bool failureReported_ = false;
     std::string lastPortFailure_;
     std::function<bool()> interrupted_;
     std::filesystem::path markFolder_ = defaultTransferMarkFolder();

@@ -31,6 +31,7 @@ DeviceLink::DeviceLink(AppState& state, Messenger& messages)
     socket_ = std::move(parts.socket);
     sockets_ = std::make_unique<SocketLayer>(state_, *clock_, *waiter_, *socket_);
     channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_);
+    commands_ = std::make_unique<ControllerCommands>(*channel_);
 }
 
 DeviceLink::DeviceLink(AppState& state, Messenger& messages, std::unique_ptr<Clock> clock,
@@ -41,11 +42,13 @@ DeviceLink::DeviceLink(AppState& state, Messenger& messages, std::unique_ptr<Clo
 {
     sockets_ = std::make_unique<SocketLayer>(state_, *clock_, *waiter_, *socket_);
     channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_);
+    commands_ = std::make_unique<ControllerCommands>(*channel_);
 }
 
 DeviceLink::~DeviceLink()
 {
     // The socket and port go before the waiter their signals are connected to.
+    commands_.reset();
     channel_.reset();
     sockets_.reset();
     socket_.reset();

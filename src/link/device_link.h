@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "clock.h"
 #include "command_channel.h"
+#include "controller_commands.h"
 #include "serial_port.h"
 #include "socket_layer.h"
 #include "status_log.h"
@@ -35,6 +36,8 @@ public:
     CommandChannel& channel() { return *channel_; }
 
     std::string fncSendCommand(const std::string& command) { return channel_->fncSendCommand(command); }
+    // The controller's commands on this link.
+    ControllerCommands& commands() { return *commands_; }
 
     // Made, ended or lost: the views of the link read it afresh.
     LinkNotifier& notifier() { return channel_->notifier(); }
@@ -62,5 +65,6 @@ private:
     std::unique_ptr<TcpSocket> socket_;
     std::unique_ptr<SocketLayer> sockets_;
     std::unique_ptr<CommandChannel> channel_;
+    std::unique_ptr<ControllerCommands> commands_;
     bool lanConnecting_ = false;
 };

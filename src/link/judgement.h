@@ -1,5 +1,5 @@
 #pragma once
-// The judgement of the latest measurement, as "DATAGET 2 0" answers it.
+// The judgement of the latest measurement, as the controller's judgement query answers it.
 
 #include <string>
 

@@ -17,7 +17,4 @@ private:
     std::string source_;
 };
 
-// Error numbers of the link.
-inline constexpr long kErrSockTimeout = 40006;   // no byte within the polls of a socket receive
-inline constexpr long kErrLinkFailure = 40020;   // the port or socket refused an operation
-inline constexpr long kErrLinkReported = 40021;  // the link broke and the user has been told
+#include "error_numbers.h"

@@ -138,7 +138,7 @@ std::optional<int> SocketLayer::fncSockReceiveByte()
         if (socket_.bytesAvailable() > 0)
             return socket_.readByte();
         if (state_.gStopRequest)
-            return kSockStopped;
+            return kXmStopped;
         if (clock_.nowMs() >= deadline)
             raiseTimeout();
         waiter_.waitUntil(deadline, Pump::All);
@@ -166,9 +166,9 @@ std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
             if (s == kSockClosed || s == kSockClosing || s == kSockError)
                 socket_.connectToRemote();
             if (state_.gStopRequest)
-                return endWith(kSockStopped);
+                return endWith(kXmStopped);
             if (clock_.nowMs() >= limit)
-                return endWith(kSockBlockTimeout);
+                return endWith(kXmTimeout);
             waiter_.waitUntil(std::min(limit, clock_.nowMs() + 50), Pump::All);
         }
     }
@@ -177,9 +177,9 @@ std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
     int64_t pollsEnd = clock_.nowMs() + pollsWaitMs(step);
     while (socket_.bytesAvailable() == 0) {
         if (state_.gStopRequest)
-            return endWith(kSockStopped);
+            return endWith(kXmStopped);
         if (clock_.nowMs() >= limit)
-            return endWith(kSockBlockTimeout);
+            return endWith(kXmTimeout);
         if (clock_.nowMs() >= pollsEnd)
             raiseTimeout();
         waiter_.waitUntil(std::min(pollsEnd, limit), Pump::All);
@@ -195,9 +195,9 @@ std::optional<SockBlock> SocketLayer::fncSockReceiveBlock(long last)
         int x = socket_.readByte();
         if (x < 0) {
             if (state_.gStopRequest)
-                return endWith(kSockStopped);
+                return endWith(kXmStopped);
             if (clock_.nowMs() >= limit || socket_.state() != kSockConnected)
-                return endWith(kSockBlockTimeout);
+                return endWith(kXmTimeout);
             waiter_.waitUntil(limit, Pump::All);
             continue;
         }

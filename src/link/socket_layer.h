@@ -14,9 +14,7 @@
 #include <string>
 #include <vector>
 
-// Result codes of the byte and block receive.
-inline constexpr int kSockStopped = 4096;  // gStopRequest was set while waiting
-inline constexpr int kSockBlockTimeout = 4098; // 10000 ms passed since the block receive began
+#include "error_numbers.h"  // the byte and block receive end with kXmStopped or kXmTimeout
 
 inline constexpr int kSockFrameSize = 289;     // every escaped block goes out as one frame of this size
 inline constexpr int kSockBlockSize = 133;     // elements of a received block

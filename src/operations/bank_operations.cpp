@@ -16,16 +16,11 @@ constexpr long kStepCommand = 7;
 constexpr long kStepSending = 8;
 constexpr long kStepReceiving = 9;
 
-std::string numbered(const char* word, int n)
-{
-    return std::string(word) + std::to_string(n);
-}
-
-bool changeCommand(OperationContext& ctx, const std::string& command)
+bool changeCommand(OperationContext& ctx, bool (ControllerCommands::*select)(int), int n)
 {
     return runOperation(ctx, OperationFrameKind::Command, [&](OperationFrame& frame) {
         frame.step(kStepCommand);
-        return ctx.link.fncSendCommand(command) == "OK";
+        return (ctx.link.commands().*select)(n) || ctx.fail(ctx.link.commands().lastFailure());
     });
 }
 
@@ -88,8 +83,8 @@ bool saveInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
 {
     frame.openWindow();
     frame.step(kStepCommand);
-    if (ctx.link.fncSendCommand(target.saveCommand()) != "READY")
-        return false;
+    if (!ctx.link.commands().announceDataSave(target.kind, target.number))
+        return ctx.fail(ctx.link.commands().lastFailure());
     frame.step(kStepReceiving);
     const int64_t expected = expectedSaveBytes(ctx, target, file);
     if (!receiveFileStep(ctx, file, expected))
@@ -107,10 +102,9 @@ bool loadInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
                  const std::filesystem::path& file)
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        ctx.messages().fncShowMessage("Message", kMessageNotFound);
-        return false;
-    }
+    if (!std::filesystem::is_regular_file(file, ec))
+        return ctx.fail(OpResult::shownOr(ctx.messages().fncShowMessage("Message", kMessageNotFound),
+                                          "no file " + file.string()));
     const auto size = std::filesystem::file_size(file, ec);
     if (ec)
         throw std::filesystem::filesystem_error("cannot read the size of the file", file, ec);
@@ -118,8 +112,8 @@ bool loadInFrame(OperationContext& ctx, OperationFrame& frame, const BackupTarge
         throw LinkError(kErrEmptyFile, "the file to send is empty");
     frame.openWindow();
     frame.step(kStepCommand);
-    if (ctx.link.fncSendCommand(target.loadCommand()) != "READY")
-        return false;
+    if (!ctx.link.commands().announceDataLoad(target.kind, target.number))
+        return ctx.fail(ctx.link.commands().lastFailure());
     frame.step(kStepSending);
     return sendFileStep(ctx, file);
 }
@@ -144,22 +138,12 @@ bool loadWithDialog(OperationContext& ctx, const BackupTarget& target)
 
 std::string BackupTarget::saveCommand() const
 {
-    switch (kind) {
-    case Kind::Bank: return numbered("BNKSAVE 0 ", number);
-    case Kind::BankGroup: return numbered("BGRSAVE 0 ", number);
-    case Kind::System: break;
-    }
-    return "SYSSAVE 0";
+    return ControllerCommands::dataSaveLine(kind, number);
 }
 
 std::string BackupTarget::loadCommand() const
 {
-    switch (kind) {
-    case Kind::Bank: return numbered("BNKLOAD 0 ", number);
-    case Kind::BankGroup: return numbered("BGRLOAD 0 ", number);
-    case Kind::System: break;
-    }
-    return "SYSLOAD 0";
+    return ControllerCommands::dataLoadLine(kind, number);
 }
 
 std::string BackupTarget::folderName() const
@@ -216,12 +200,12 @@ std::filesystem::path BackupTarget::backupName() const
 
 bool fncBankChange(OperationContext& ctx, int16_t n)
 {
-    return changeCommand(ctx, numbered("BANK ", n));
+    return changeCommand(ctx, &ControllerCommands::selectBank, n);
 }
 
 bool fncBankGroupChange(OperationContext& ctx, int16_t n)
 {
-    return changeCommand(ctx, numbered("BG ", n));
+    return changeCommand(ctx, &ControllerCommands::selectBankGroup, n);
 }
 
 bool fncBankSave(OperationContext& ctx, int16_t mode, int16_t n)
@@ -267,9 +251,9 @@ bool loadBackupBytes(OperationContext& ctx, const BackupTarget& target, std::spa
             throw LinkError(kErrEmptyFile, "The file " + name + " is empty.");
         frame.openWindow();
         frame.step(kStepCommand);
-        if (ctx.link.fncSendCommand(target.loadCommand()) != "READY")
-            return false;
+        if (!ctx.link.commands().announceDataLoad(target.kind, target.number))
+            return ctx.fail(ctx.link.commands().lastFailure());
         frame.step(kStepSending);
-        return TransferControl(ctx.link, ctx.view).fncSendBytes(bytes, name);
+        return sendBytesStep(ctx, bytes, name);
     });
 }

@@ -6,6 +6,8 @@
 
 #include "operation_frame.h"
 
+#include "link/controller_commands.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -14,15 +16,15 @@
 // What a save or load works on: a bank (mode 0) or bank group (any other mode) n, or the system
 // data.
 struct BackupTarget {
-    enum class Kind { Bank, BankGroup, System };
+    using Kind = ControllerDataKind;
     Kind kind = Kind::Bank;
     int16_t number = 0;
 
     static BackupTarget forMode(int16_t mode, int16_t n) { return {mode == 0 ? Kind::Bank : Kind::BankGroup, n}; }
     static BackupTarget system() { return {Kind::System, 0}; }
 
-    std::string saveCommand() const;   // "BNKSAVE 0 n", "BGRSAVE 0 n", "SYSSAVE 0"
-    std::string loadCommand() const;   // "BNKLOAD 0 n", "BGRLOAD 0 n", "SYSLOAD 0"
+    std::string saveCommand() const;   // the command that has the controller send it
+    std::string loadCommand() const;   // the command that has the controller take it
     std::string folderName() const;    // "BANK", "BANKGRP", "SYSTEM"
     std::string extension() const;     // ".BNK", ".BNG", ".SYS"
     long filterLabel() const;          // label text of the file kind: 54, 57, 53
@@ -32,7 +34,8 @@ struct BackupTarget {
     std::filesystem::path backupName() const;
 };
 
-// "BANK n" / "BG n" without showing the window: True when the reply is "OK".
+// Switches the active bank / bank group without showing the window: True when the
+// controller answered "OK".
 bool fncBankChange(OperationContext& ctx, int16_t n);
 bool fncBankGroupChange(OperationContext& ctx, int16_t n);
 

@@ -2,6 +2,7 @@
 
 #include "image/bmp_to_raw.h"
 #include "image/pln_file.h"
+#include "transfer_steps.h"
 #include "xmodem/transfer_control.h"
 
 #include <charconv>
@@ -30,10 +31,12 @@ bool parseHeaderByte(const std::string& text, uint8_t& value)
     return true;
 }
 
-void reportMissing(Messenger& messages, const fs::path& file)
+OpResult reportMissing(Messenger& messages, const fs::path& file)
 {
+    const std::string what = "The file " + file.string() + " does not exist.";
     if (messages.fncShowMessage("Message", kMessageFileMissing) == 0)
-        messages.showErrorBox("The file " + file.string() + " does not exist.");
+        messages.showErrorBox(what);
+    return OpResult::reported(what);
 }
 
 // A download is a PLN file: of the controller's full frame until its header tells the size.
@@ -53,7 +56,9 @@ void expectImage(TransferControl& control)
 bool fncCapture(OperationContext& ctx)
 {
     return runOperation(ctx, OperationFrameKind::Capture,
-                        [&](OperationFrame&) { return ctx.link.fncSendCommand("CAPTURE") == "OK"; });
+                        [&](OperationFrame&) {
+        return ctx.link.commands().capture() || ctx.fail(ctx.link.commands().lastFailure());
+    });
 }
 
 bool fncImgConvert(OperationContext& ctx, int16_t imageNumber, const fs::path& workFolder)
@@ -64,12 +69,12 @@ bool fncImgConvert(OperationContext& ctx, int16_t imageNumber, const fs::path& w
         const fs::path file = workFolder / kDownloadFile;
         fs::remove(file);
         frame.step(kStepCommand);
-        if (ctx.link.fncSendCommand("IMGSAVE 0 " + std::to_string(imageNumber)) != "READY")
-            return false;
+        if (!ctx.link.commands().announceImageSave(imageNumber))
+            return ctx.fail(ctx.link.commands().lastFailure());
         frame.step(kStepReceiving);
         TransferControl control(ctx.link, ctx.view);
         expectImage(control);
-        return control.fncReceiveFile(file);
+        return control.fncReceiveFile(file) || ctx.fail(control.lastResult());
     });
 }
 
@@ -80,35 +85,34 @@ bool fncImgLoad(OperationContext& ctx, const fs::path& workFolder)
         fs::create_directories(workFolder);
         const fs::path file = workFolder / kUploadFile;
         std::error_code ec;
-        if (!fs::exists(file, ec)) {
-            reportMissing(ctx.messages(), file);
-            return false;
-        }
+        if (!fs::exists(file, ec))
+            return ctx.fail(reportMissing(ctx.messages(), file));
         frame.step(kStepCommand);
-        if (ctx.link.fncSendCommand("IMGLOAD") != "OK")
-            return false;
+        if (!ctx.link.commands().announceImageLoad())
+            return ctx.fail(ctx.link.commands().lastFailure());
         frame.step(kStepSending);
-        return TransferControl(ctx.link, ctx.view).fncSendFile(file);
+        return sendFileStep(ctx, file);
     });
 }
 
-bool queryUploadHeader(DeviceLink& link, ImageWorkspace& ws)
+OpResult queryUploadHeader(DeviceLink& link, ImageWorkspace& ws)
 {
     HkrHeader& h = ws.uploadImage.hkrHeader;
     uint8_t* fields[4] = {&h.bayerPattern, &h.gainR, &h.gainG, &h.gainB};
     for (int i = 0; i < 4; ++i) {
-        const std::string reply = link.fncSendCommand("IMGINFO 0 " + std::to_string(i));
+        const std::string reply = link.commands().imageInfo(i);
         if (reply.empty() || reply == "ER")
-            return false;
+            return link.commands().lastFailure();
         if (!parseHeaderByte(reply, *fields[i])) {
             // A reply that fits no header byte would upload a wrongly scaled picture.
+            const std::string what = "The controller answered \"" + reply + "\" to " +
+                                     ControllerCommands::imageInfoLine(i) + "; a number from 0 to 255 was expected.";
             if (link.messages().fncShowMessage("Message", kMessageBadImageInfo) == 0)
-                link.messages().showErrorBox("The controller answered \"" + reply + "\" to IMGINFO 0 " +
-                                             std::to_string(i) + "; a number from 0 to 255 was expected.");
-            return false;
+                link.messages().showErrorBox(what);
+            return OpResult::reported(what);
         }
     }
-    return true;
+    return OpResult::ok();
 }
 
 bool makeUploadFile(ImageWorkspace& ws, const fs::path& workFolder, ImageReporter& reporter)

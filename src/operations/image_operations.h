@@ -1,5 +1,5 @@
 #pragma once
-// The controller's camera images: capture, download (IMGSAVE) and upload (IMGINFO, IMGLOAD).
+// The controller's camera images: capture, download and upload (header query, then the image).
 // The three operations of the operation window run in its frame (operation_frame.h); the
 // steps around them that the main window and plnctl share are plain functions here.
 //
@@ -18,26 +18,26 @@
 inline constexpr const char* kDownloadFile = "tmp.bin";
 inline constexpr const char* kUploadFile = "tmp_2.bin";
 
-// Image number of the live image for IMGSAVE.
+// Image number of the live image for a download.
 inline constexpr int16_t kLiveImage = -1;
 
-// Message shown when an IMGINFO reply is not a number 0..255.
+// Message shown when a header query's reply is not a number 0..255.
 inline constexpr long kMessageBadImageInfo = 240;
 
-// "CAPTURE"; True when the controller answered "OK". The window is not shown.
+// Has the controller capture an image; True when it answered "OK". The window is not shown.
 bool fncCapture(OperationContext& ctx);
 
 // Downloads image imageNumber (0..99, kLiveImage for the live image) into workFolder/tmp.bin.
 bool fncImgConvert(OperationContext& ctx, int16_t imageNumber, const std::filesystem::path& workFolder);
 
-// Sends workFolder/tmp_2.bin with "IMGLOAD"; Message 12 when the file is not there.
+// Sends workFolder/tmp_2.bin into the controller; Message 12 when the file is not there.
 bool fncImgLoad(OperationContext& ctx, const std::filesystem::path& workFolder);
 
-// Asks the controller for the four header values of its image format ("IMGINFO 0 0" to
-// "IMGINFO 0 3": pattern, gain R, G, B) and stores each in the upload image as it arrives.
-// False when a reply is empty or "ER" (the link has reported it) or is not a decimal number
+// Asks the controller for the four header values of its image format (queries 0 to 3:
+// pattern, gain R, G, B) and stores each in the upload image as it arrives.
+// Fails when a reply is empty or "ER" (the link has reported it) or is not a decimal number
 // 0..255 (reported here): then nothing more is asked and nothing is converted.
-bool queryUploadHeader(DeviceLink& link, ImageWorkspace& ws);
+OpResult queryUploadHeader(DeviceLink& link, ImageWorkspace& ws);
 
 // The upload file from the upload image: the controller's gains taken out of every site,
 // then the rows 0..463 written to workFolder/tmp_2.bin. False when either step failed

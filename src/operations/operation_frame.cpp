@@ -56,6 +56,7 @@ bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
                   const std::function<bool(OperationFrame&)>& body)
 {
     OperationFrame frame(ctx, kind);
+    ctx.outcome = OpResult::unreported({});
     bool result = false;
     try {
         result = body(frame);
@@ -65,13 +66,20 @@ bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
         const bool timeout = (e.number() == kErrSockTimeout || e.number() == kErrLinkFailure) && kind.timeoutMessage;
         const bool empty = e.number() == kErrEmptyFile && kind.emptyFileMessage;
         if (timeout || empty)
-            ctx.messages().fncShowMessage("Message", kMessageNoReply);
+            ctx.outcome = OpResult::shownOr(ctx.messages().fncShowMessage("Message", kMessageNoReply), e.what());
+        else if (e.number() == kErrLinkReported)
+            ctx.outcome = OpResult::reported(e.what());
+        else
+            ctx.outcome = OpResult::unreported(e.what());
         result = false;
     } catch (const std::exception& e) {
         // Nothing below has reported it (a folder that cannot be written, no memory).
         ctx.messages().showErrorBox(e.what());
+        ctx.outcome = OpResult::reported(e.what());
         result = false;
     }
+    if (result)
+        ctx.outcome = OpResult::ok();
     frame.finish();
     return result;
 }

@@ -10,7 +10,7 @@
 //             frame.openWindow();                         // stop flag cleared, main window
 //                                                         // disabled, caption 6, window shown
 //             frame.step(7);                              // before the command
-//             if (ctx.link.fncSendCommand("BNKSAVE 0 " + std::to_string(n)) != "READY")
+//             if (!ctx.link.commands().announceDataSave(ControllerDataKind::Bank, n))
 //                 return false;
 //             frame.step(9);                              // 9 receiving, 8 sending
 //             return TransferControl(ctx.link, ctx.view).fncReceiveFile(path);
@@ -28,6 +28,7 @@
 #include "operation_view.h"
 
 #include "app/file_dialogs.h"
+#include "app/op_result.h"
 #include "link/device_link.h"
 
 #include <functional>
@@ -39,8 +40,18 @@ struct OperationContext {
     OperationView& view;
     FileDialogs& dialogs;
 
+    // How the last operation on this context ended (set by runOperation), so a front end
+    // knows whether the user has heard of its failure.
+    OpResult outcome = OpResult::ok();
+
     AppState& state() { return link.state(); }
     Messenger& messages() { return link.messages(); }
+    // Records why the operation fails; returns false for the body to return.
+    bool fail(OpResult why)
+    {
+        outcome = std::move(why);
+        return false;
+    }
 };
 
 // How the frame treats an operation.
@@ -78,6 +89,7 @@ private:
     bool finished_ = false;
 };
 
-// Runs body inside the frame and returns its result (False after any failure).
+// Runs body inside the frame and returns its result (False after any failure); ctx.outcome
+// says how it ended. A body that returns false without ctx.fail() failed unreported.
 bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
                   const std::function<bool(OperationFrame&)>& body);

@@ -10,10 +10,17 @@ bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path, i
 {
     TransferControl control(ctx.link, ctx.view);
     control.expectBytes(expectedBytes);
-    return control.fncReceiveFile(path);
+    return control.fncReceiveFile(path) || ctx.fail(control.lastResult());
 }
 
 bool sendFileStep(OperationContext& ctx, const std::filesystem::path& path)
 {
-    return TransferControl(ctx.link, ctx.view).fncSendFile(path);
+    TransferControl control(ctx.link, ctx.view);
+    return control.fncSendFile(path) || ctx.fail(control.lastResult());
+}
+
+bool sendBytesStep(OperationContext& ctx, std::span<const uint8_t> bytes, const std::string& name)
+{
+    TransferControl control(ctx.link, ctx.view);
+    return control.fncSendBytes(bytes, name) || ctx.fail(control.lastResult());
 }

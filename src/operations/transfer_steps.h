@@ -8,7 +8,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
+#include <string>
 
 // expectedBytes: the size the file is expected to have, for the progress shown (0: not known).
 bool receiveFileStep(OperationContext& ctx, const std::filesystem::path& path, int64_t expectedBytes = 0);
 bool sendFileStep(OperationContext& ctx, const std::filesystem::path& path);
+bool sendBytesStep(OperationContext& ctx, std::span<const uint8_t> bytes, const std::string& name);
+// A failed step has recorded in ctx.outcome whether the user has heard of it.

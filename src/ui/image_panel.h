@@ -29,8 +29,8 @@ public:
     // Downloads, converts and shows the chosen image; True when it is shown.
     bool fncGetImage();
 
-    // The number IMGSAVE asks for: the topmost visible entry of lstImageNo with optSelect 0,
-    // the live image (-1) with optSelect 1.
+    // The image number a download asks for: the topmost visible entry of lstImageNo with
+    // optSelect 0, the live image (-1) with optSelect 1.
     int16_t chosenImageNumber() const;
 
 private:

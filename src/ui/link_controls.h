@@ -36,7 +36,7 @@ public:
 
     // The serial port opened at start-up; true when it opened ("connected" is logged).
     bool openSerialAtStartup();
-    // The exit routine's measurement stop ("M /E" when a continuous measurement runs).
+    // The exit routine's measurement stop (when a continuous measurement runs).
     void stopMeasurementAtExit();
 
     // mnuComSet, mnuTelnetSetting, mnuLanSet.

@@ -40,24 +40,24 @@ void MeasurePanel::setCaption(long label)
 
 void MeasurePanel::cmdMeasure_Click()
 {
-    std::string command;
+    MeasureCommand command = MeasureCommand::Once;
     if (opt_[0]->isChecked()) {
-        command = "M";
+        command = MeasureCommand::Once;
     } else if (!opt_[1]->isChecked()) {
-        command = "M /I";
+        command = MeasureCommand::Inspect;
     } else if (continuous_) {
         continuous_ = 0;
         setCaption(kLabelMeasure);
         setOptionsEnabled(true);
-        command = "M /E";
+        command = MeasureCommand::StopContinuous;
     } else {
         continuous_ = -1;
         setCaption(kLabelStop);
         setOptionsEnabled(false);
-        command = "M /C";
+        command = MeasureCommand::StartContinuous;
     }
-    std::string reply = link_.fncSendCommand(command);
-    if (command == "M /C" && reply != "OK") {
+    std::string reply = link_.commands().measure(command);
+    if (command == MeasureCommand::StartContinuous && reply != "OK") {
         continuous_ = 0;
         setCaption(kLabelMeasure);
         setOptionsEnabled(true);
@@ -66,12 +66,12 @@ void MeasurePanel::cmdMeasure_Click()
 
 void MeasurePanel::cmdGetMesure_Click()
 {
-    std::string judgement = link_.fncSendCommand("DATAGET 2 0");
+    std::string judgement = link_.commands().judgement();
     long label = judgementLabel(judgement);
     if (label == 0)
         return;
     value6_->setText(QString::fromStdString(link_.messages().fncGetMessage("Label", label)));
-    std::string value = link_.fncSendCommand("DATAGET 2 1");
+    std::string value = link_.commands().resultValue();
     if (!value.empty())
         value7_->setText(QString::fromStdString(value));
 }
@@ -82,5 +82,5 @@ void MeasurePanel::stopAtExit()
         return;
     continuous_ = 0;
     setOptionsEnabled(true);
-    link_.fncSendCommand("M /E");
+    link_.commands().measure(MeasureCommand::StopContinuous);
 }

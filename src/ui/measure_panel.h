@@ -19,7 +19,7 @@ public:
 
     void cmdMeasure_Click();
     void cmdGetMesure_Click();
-    // The exit routine's step: a running continuous measurement is ended with "M /E".
+    // The exit routine's step: a running continuous measurement is stopped.
     void stopAtExit();
 
     int16_t continuousFlag() const { return continuous_; }

@@ -68,7 +68,7 @@ int XmSerialTransport::writeFailure()
     // A device that is gone, or a port that did not reopen in binary mode, ends the link once
     // the transfer is over: that message names the device instead of the bare system text.
     if (port_.deviceLost() || (state_.gLinkMode == 1 && !port_.isOpen()))
-        return kXmErrPortWrite;
+        return int(kErrLinkFailure);
     BoxRequest box;
     box.text = port_.lastError();
     if (box.text.empty())
@@ -76,7 +76,7 @@ int XmSerialTransport::writeFailure()
     box.style = kStyleOK + kStyleCritical;
     box.title = "エラー";
     prompter_.show(box);
-    return kXmErrPortWrite;
+    return int(kErrLinkFailure);
 }
 
 int XmSerialTransport::fncXmCancel()

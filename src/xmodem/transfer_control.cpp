@@ -93,6 +93,18 @@ struct TransferControl::Impl {
     int64_t expected = 0;
     std::size_t headerBytes = 0;
     std::function<int64_t(const uint8_t*)> sizeOf;
+    bool reported = false;  // the failure of the last transfer has been shown
+
+    void begin()
+    {
+        status = kXmNoStatus;  // stays so when a LinkError passes through
+        reported = false;
+    }
+    void errorBox(const std::string& description)
+    {
+        link.messages().showErrorBox(description);
+        reported = true;
+    }
 
     AppState& state() { return link.state(); }
     bool serial() const { return link.state().gLinkMode == 1; }
@@ -205,13 +217,13 @@ struct TransferControl::Impl {
     void reportStatus(bool damagedBlocks = false)
     {
         if (status == kXmFailed && damagedBlocks) {
-            link.messages().fncShowMessageAbout("Message", kMsgDamagedBlocks, where());
+            reported = link.messages().fncShowMessageAbout("Message", kMsgDamagedBlocks, where()) != 0;
             return;
         }
         if (status == kXmFailed)
-            link.messages().fncShowMessage("Message", kMsgTransferFailed);
+            reported = link.messages().fncShowMessage("Message", kMsgTransferFailed) != 0;
         else if (status == kXmTimeout)
-            link.messages().fncShowMessage("Message", kMsgTransferTimeout);
+            reported = link.messages().fncShowMessage("Message", kMsgTransferTimeout) != 0;
     }
 };
 
@@ -261,6 +273,23 @@ int TransferControl::lastStatus() const
     return impl_->status;
 }
 
+OpResult TransferControl::lastResult() const
+{
+    const int status = impl_->status;
+    if (status == kXmComplete)
+        return OpResult::ok();
+    // A refused port write has shown its box, or the lost device has been told as the link
+    // ended when the transfer gave the port back.
+    if (impl_->reported || status == kErrLinkFailure)
+        return OpResult::reported();
+    switch (status) {
+    case kXmStopped: return OpResult::unreported("stopped");
+    case kXmTimeout: return OpResult::unreported("the transfer timed out");
+    case kXmCancelled: return OpResult::unreported("the controller cancelled the transfer");
+    default: return OpResult::unreported("the transfer failed");
+    }
+}
+
 void TransferControl::fncXmOpenPort()
 {
     // The same port in binary mode: the link goes on, so the log shows only a failure, and
@@ -288,10 +317,10 @@ void TransferControl::fncXmClosePort()
 bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
 {
     Impl& d = *impl_;
-    d.status = kXmNoStatus;  // stays so when a LinkError passes through
+    d.begin();
     ReplacingFile file(path);
     if (!file.ok()) {
-        d.link.messages().showErrorBox(file.error());
+        d.errorBox(file.error());
         d.status = kXmErrFileWrite;
         return false;
     }
@@ -327,9 +356,9 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
             d.status = kXmErrFileWrite;
         view.finish(d.status == kXmComplete);
         if (d.status == kXmErrFileWrite)
-            messages.showErrorBox(file.error());
+            d.errorBox(file.error());
         else if (d.status == kXmErrTooLarge)
-            messages.showErrorBox("The controller sent more than 64 MiB, the most a transfer may hold; "
+            d.errorBox("The controller sent more than 64 MiB, the most a transfer may hold; "
                                   "the transfer was stopped and " + path.string() + " was not changed.");
         d.reportStatus(context.damagedBlocks);
     }
@@ -339,11 +368,11 @@ bool TransferControl::fncReceiveFile(const std::filesystem::path& path)
 bool TransferControl::fncSendFile(const std::filesystem::path& path)
 {
     Impl& d = *impl_;
-    d.status = kXmNoStatus;  // stays so when a LinkError passes through
+    d.begin();
     std::string error;
     auto bytes = readFileToSend(path, error);
     if (!bytes) {
-        d.link.messages().showErrorBox(error);
+        d.errorBox(error);
         d.status = kXmErrFileWrite;
         return false;
     }
@@ -353,7 +382,7 @@ bool TransferControl::fncSendFile(const std::filesystem::path& path)
 bool TransferControl::fncSendBytes(std::span<const uint8_t> bytes, const std::string& name)
 {
     Impl& d = *impl_;
-    d.status = kXmNoStatus;  // stays so when a LinkError passes through
+    d.begin();
     if (bytes.empty())
         throw LinkError(kErrEmptyFile, "The file " + name + " is empty.");
     {

@@ -4,6 +4,7 @@
 // socket as it is), the XMODEM receiver or sender runs, the closing reply is taken on TCP,
 // the failures that have a message are reported, and the link goes back to command mode.
 
+#include "app/op_result.h"
 #include "link/device_link.h"
 #include "transfer_view.h"
 #include "xm_protocol.h"  // the transfer status values kXmComplete ... kXmCancelled
@@ -14,9 +15,6 @@
 #include <memory>
 #include <span>
 #include <string>
-
-// Failure raised (as LinkError) when the file to send is empty, before the link is touched.
-inline constexpr long kErrEmptyFile = 380;
 
 // The bytes a received file of n bytes arrives as: the sender pads the last block.
 inline constexpr int64_t xmReceivedBytes(int64_t n)
@@ -51,6 +49,9 @@ public:
 
     // Status of the last transfer (kXmComplete, kXmStopped, ...; kXmNoStatus after a LinkError).
     int lastStatus() const;
+    // How the last transfer ended for its caller: ok, failed and told (Messages 22 and 23, an
+    // error box), or failed and not yet told (stopped, cancelled by the controller).
+    OpResult lastResult() const;
 
     // Serial link only: close the command port and open it in binary mode / give it back in
     // text mode with the same settings (or leave it closed when there is no link).

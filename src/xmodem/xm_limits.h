@@ -1,11 +1,10 @@
 #pragma once
 // The bounds that make every transfer end, whatever the controller does.
 
+#include "link/error_numbers.h"  // kXmErrTooLarge: a receive stopped at kXmMaxFileBytes
+
 #include <cstddef>
 #include <cstdint>
-
-// Failure number of a receive stopped at kXmMaxFileBytes (the controller keeps sending).
-inline constexpr int kXmErrTooLarge = 31001;
 
 // Far more than any image or backup the controller holds: a bigger file to send is refused,
 // and a receive that reaches it is stopped, so a broken controller cannot fill the disk.

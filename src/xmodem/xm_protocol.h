@@ -5,13 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Transfer status of the receiver and the sender.
-inline constexpr int kXmComplete = 0;
-inline constexpr int kXmStopped = 4096;    // gStopRequest was set
-inline constexpr int kXmFailed = 4097;     // retries exhausted, out of sequence, closing "ER"
-inline constexpr int kXmTimeout = 4098;
-inline constexpr int kXmCancelled = 4099;  // the controller sent two CAN bytes
-inline constexpr int kXmNoStatus = -1;     // the transfer ended by a raised failure (LinkError)
+#include "link/error_numbers.h"  // the transfer status values kXmComplete ... kXmCancelled
 
 inline constexpr uint8_t kSOH = 0x01;
 inline constexpr uint8_t kEOT = 0x04;
@@ -23,11 +17,6 @@ inline constexpr uint8_t kCrcRequest = 'C';
 inline constexpr int kXmBlockSize = 128;
 inline constexpr int kXmCrcPacketSize = 133;
 inline constexpr int kXmSumPacketSize = 132;
-
-// Failure number of a serial write that the port refused, and of a received block that
-// could not be written to the file (both already shown in a box).
-inline constexpr int kXmErrPortWrite = 40020;
-inline constexpr int kXmErrFileWrite = 57;
 
 // CRC-16 with polynomial 0x1021 and start value 0 over count bytes from data[first].
 int fncXmCrc16(long count, const uint8_t* data, long first = 0);

@@ -105,7 +105,7 @@ TEST_F(ImageOperationsTest, HeaderQueries)
         answer(replies);
         ImageWorkspace ws;
         ws.uploadImage.hkrHeader = HkrHeader{9, 9, 9, 9, 608, 464};
-        EXPECT_EQ(queryUploadHeader(*link, ws), c.ok);
+        EXPECT_EQ(queryUploadHeader(*link, ws).isOk(), c.ok);
         EXPECT_EQ(boxes(), c.boxes);
         ASSERT_EQ(sent.size(), c.queries);
         for (std::size_t i = 0; i < sent.size(); ++i)

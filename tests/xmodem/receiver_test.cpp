@@ -152,7 +152,7 @@ TEST_F(XmodemSerialFixture, StopDuringAWaitPausesOneSecondThenSendsTenCan)
 TEST_F(XmodemSerialFixture, RefusedWriteEndsTheReceptionWithABox)
 {
     port->refuseWrites = true;
-    EXPECT_EQ(receive(), kXmErrPortWrite);
+    EXPECT_EQ(receive(), kErrLinkFailure);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].title, "エラー");
     EXPECT_EQ(prompter.shown[0].style, kStyleCritical);
