@@ -30,7 +30,7 @@ DeviceLink::DeviceLink(AppState& state, Messenger& messages)
     port_ = std::move(parts.port);
     socket_ = std::move(parts.socket);
     sockets_ = std::make_unique<SocketLayer>(state_, *clock_, *waiter_, *socket_);
-    channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_);
+    makeChannel();
 }
 
 DeviceLink::DeviceLink(AppState& state, Messenger& messages, std::unique_ptr<Clock> clock,
@@ -40,17 +40,25 @@ DeviceLink::DeviceLink(AppState& state, Messenger& messages, std::unique_ptr<Clo
       port_(std::move(port)), socket_(std::move(socket))
 {
     sockets_ = std::make_unique<SocketLayer>(state_, *clock_, *waiter_, *socket_);
-    channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_);
+    makeChannel();
 }
 
 DeviceLink::~DeviceLink()
 {
     // The socket and port go before the waiter their signals are connected to.
     channel_.reset();
+    session_.reset();
     sockets_.reset();
     socket_.reset();
     port_.reset();
     waiter_.reset();
+}
+
+void DeviceLink::makeChannel()
+{
+    session_ = std::make_unique<LinkSession>(state_, *clock_, *sockets_);
+    channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_, *session_);
+    session_->setChannel(*channel_);
 }
 
 void DeviceLink::setStatusLogs(StatusLog* mainWindow, StatusLog* lanSettings)
