@@ -8,13 +8,19 @@ const OperationFrameKind OperationFrameKind::Receive{false, false, true};
 const OperationFrameKind OperationFrameKind::Send{true, false, true};
 const OperationFrameKind OperationFrameKind::Load{true, true, true};
 const OperationFrameKind OperationFrameKind::Capture{false, false, false};
+const OperationFrameKind OperationFrameKind::Batch{false, false, false, true};
 
 namespace {
 constexpr long kMessageNoReply = 22;
 constexpr long kCaptionPreparing = 6;
 }
 
-OperationFrame::OperationFrame(OperationContext& ctx, const OperationFrameKind& kind) : ctx_(ctx), kind_(kind)
+OperationFrame::OperationFrame(OperationContext& ctx, const OperationFrameKind& kind)
+    : OperationFrame(FrameContext{ctx.state(), ctx.messages(), ctx.view}, kind)
+{
+}
+
+OperationFrame::OperationFrame(const FrameContext& ctx, const OperationFrameKind& kind) : ctx_(ctx), kind_(kind)
 {
     if (kind_.progressBar)
         ctx_.view.setProgressVisible(true);
@@ -27,17 +33,25 @@ OperationFrame::~OperationFrame()
 
 void OperationFrame::openWindow()
 {
-    ctx_.state().gStopRequest = 0;
-    ctx_.view.setReadVisible(true);
-    ctx_.view.setMainWindowEnabled(false);
-    ctx_.view.setStep(kCaptionPreparing, ctx_.messages().fncGetMessage("Label", kCaptionPreparing));
+    ctx_.state.gStopRequest = 0;
+    const std::string caption = ctx_.messages.fncGetMessage("Label", kCaptionPreparing);
+    if (kind_.batchWindow) {
+        ctx_.view.setStep(kCaptionPreparing, caption);
+        ctx_.view.setMainWindowEnabled(false);
+        ctx_.view.setReadText("");
+        ctx_.view.setReadVisible(true);
+    } else {
+        ctx_.view.setReadVisible(true);
+        ctx_.view.setMainWindowEnabled(false);
+        ctx_.view.setStep(kCaptionPreparing, caption);
+    }
     ctx_.view.showWindow();
     ctx_.view.repaint();
 }
 
 void OperationFrame::step(long labelNumber)
 {
-    ctx_.view.setStep(labelNumber, ctx_.messages().fncGetMessage("Label", labelNumber));
+    ctx_.view.setStep(labelNumber, ctx_.messages.fncGetMessage("Label", labelNumber));
     ctx_.view.repaint();
 }
 
@@ -55,6 +69,12 @@ void OperationFrame::finish()
 bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
                   const std::function<bool(OperationFrame&)>& body)
 {
+    return runOperation(FrameContext{ctx.state(), ctx.messages(), ctx.view}, kind, body);
+}
+
+bool runOperation(const FrameContext& ctx, const OperationFrameKind& kind,
+                  const std::function<bool(OperationFrame&)>& body)
+{
     OperationFrame frame(ctx, kind);
     bool result = false;
     try {
@@ -65,11 +85,11 @@ bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
         const bool timeout = (e.number() == kErrSockTimeout || e.number() == kErrLinkFailure) && kind.timeoutMessage;
         const bool empty = e.number() == kErrEmptyFile && kind.emptyFileMessage;
         if (timeout || empty)
-            ctx.messages().fncShowMessage("Message", kMessageNoReply);
+            ctx.messages.fncShowMessage("Message", kMessageNoReply);
         result = false;
     } catch (const std::exception& e) {
         // Nothing below has reported it (a folder that cannot be written, no memory).
-        ctx.messages().showErrorBox(e.what());
+        ctx.messages.showErrorBox(e.what());
         result = false;
     }
     frame.finish();
