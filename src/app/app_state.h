@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+// The values of gLinkMode, which stays a plain int16_t: code compares and sets it by these names.
+enum LinkMode : int16_t { kLinkNone = 0, kLinkSerial = 1, kLinkLan = 2 };
+
 struct AppState {
     // Folder of the executable: settings, texts and the working folders live here.
     std::filesystem::path programFolder;
@@ -19,7 +22,7 @@ struct AppState {
     // installed copy whose settings live in the user's own folder, see program_folder.h).
     std::filesystem::path textFolder;
 
-    int16_t gLinkMode = 0;          // 0 none, 1 serial port open, 2 LAN (TCP)
+    int16_t gLinkMode = kLinkNone;  // 0 none, 1 serial port open, 2 LAN (TCP): a LinkMode
     int16_t gComPort = 0;           // serial port number 1..16
     std::string gComSettings;       // "38400,N,8,1"
     std::string gComDelimiter;      // "\r", "\n" or "\r\n"

@@ -41,7 +41,7 @@ bool CliLink::open()
             return false;
         }
         link->socket().setRemote(address->host, address->port);
-        state.gLinkMode = 2;
+        link->session().setMode(kLinkLan);
         // Connect now rather than in the first exchange: a refused port or an unknown host
         // fails at once with the socket's reason instead of after the exchange's 6 seconds.
         return connectNow();
@@ -60,13 +60,12 @@ bool CliLink::open()
     }
     if (!options_.deviceSettings.empty())
         state.gComSettings = options_.deviceSettings;
-    if (link->channel().fncOpenComPort() != 0) {
+    if (!link->session().openSerial()) {
         fail(log.last);
         return false;
     }
     // The "opened" line is no reason: a later failure must not print it as one.
     log.last.clear();
-    state.gLinkMode = 1;
     return true;
 }
 
@@ -79,7 +78,7 @@ std::string CliLink::serialName() const
 
 void CliLink::reportFailedExchange() const
 {
-    if (!link || state.gLinkMode != 1) {
+    if (!link || state.gLinkMode != kLinkSerial) {
         if (log.last.rfind("COM", 0) == 0)
             std::fprintf(stderr, "plnctl: %s\n", log.last.c_str());
         return;
@@ -96,24 +95,21 @@ bool CliLink::connectNow()
 {
     const int lang = options_.language;
     TcpSocket& socket = link->socket();
-    if (state.gLinkMode != 2 || socket.state() == kSockConnected)
+    if (state.gLinkMode != kLinkLan || socket.state() == kSockConnected)
         return true;
-    socket.connectToRemote();
-    int64_t limit = link->clock().nowMs() + kLanReconnectMs;
-    while (socket.state() != kSockConnected) {
-        int s = socket.state();
-        if (s == kSockClosed || s == kSockClosing || s == kSockError) {
-            std::string reason = socket.errorReason();
-            fail(cliFormat(lang, "cannot connect to %s: %s", options_.host.c_str(),
-                           reason.empty() ? cliText(lang, "the connection was closed") : reason.c_str()));
-            return false;
-        }
-        if (link->clock().nowMs() >= limit) {
-            fail(cliFormat(lang, "no answer from %s within %lld seconds", options_.host.c_str(),
-                           static_cast<long long>(kLanReconnectMs / 1000)));
-            return false;
-        }
-        link->waiter().waitUntil(limit, Pump::NonInput);
+    switch (link->session().reconnectLan(link->clock().nowMs() + kLanReconnectMs, true)) {
+    case LanWait::Connected:
+        return true;
+    case LanWait::TimedOut:
+    case LanWait::Interrupted:
+        fail(cliFormat(lang, "no answer from %s within %lld seconds", options_.host.c_str(),
+                       static_cast<long long>(kLanReconnectMs / 1000)));
+        return false;
+    case LanWait::Refused:
+        break;
     }
-    return true;
+    std::string reason = socket.errorReason();
+    fail(cliFormat(lang, "cannot connect to %s: %s", options_.host.c_str(),
+                   reason.empty() ? cliText(lang, "the connection was closed") : reason.c_str()));
+    return false;
 }

@@ -16,9 +16,9 @@ constexpr int64_t kInterruptCheckMs = 100;
 } // namespace
 
 CommandChannel::CommandChannel(AppState& state, Messenger& messages, Clock& clock, SerialPort& port,
-                               SocketLayer& sockets)
+                               SocketLayer& sockets, LinkSession& session)
     : state_(state), messages_(messages), clock_(clock), port_(port), sockets_(sockets),
-      resolver_(fncComDeviceName)
+      resolver_(fncComDeviceName), session_(session)
 {
 }
 
@@ -46,7 +46,7 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
     failureReported_ = false;
     try {
         switch (state_.gLinkMode) {
-        case 1:
+        case kLinkSerial:
             // A port closed under the serial link (a transfer that could not give it back)
             // is no link at all: say so instead of failing silently.
             if (!port_.isOpen() && !port_.deviceLost()) {
@@ -55,7 +55,7 @@ std::string CommandChannel::fncSendCommand(const std::string& command)
             }
             reply = serialExchange(command);
             break;
-        case 2:
+        case kLinkLan:
             reply = lanExchange(command);
             break;
         default:
@@ -131,7 +131,7 @@ std::string CommandChannel::markTarget(bool lan)
 
 std::unique_ptr<TransferMark> CommandChannel::markTransfer()
 {
-    return std::make_unique<TransferMark>(markFolder_, markTarget(state_.gLinkMode == 2));
+    return std::make_unique<TransferMark>(markFolder_, markTarget(state_.gLinkMode == kLinkLan));
 }
 
 bool CommandChannel::endKilledRunsTransfer(bool lan)
@@ -241,9 +241,8 @@ void CommandChannel::endLostSerialLink()
     if (port_.isOpen() || port_.deviceLost())
         port_.close();
     log(text(kLabelPortLost, name, "%1 was lost") + (reason.empty() ? "" : ": " + reason));
-    state_.gLinkMode = 0;
     lostInExchange_ = true;
-    notifier_.notify();
+    session_.serialLost();
     failureReported_ = messages_.fncShowMessageAbout("Message", kMsgSerialLinkLost, name) != 0;
 }
 
@@ -257,14 +256,8 @@ std::string CommandChannel::fncLanTransact(const std::string& command, bool* xmo
 
     if (socket.state() != kSockConnected) {
         telnet_.reset();
-        socket.close();
-        socket.connectToRemote();
-        int64_t limit = start + kLanReconnectMs;
-        while (socket.state() != kSockConnected) {
-            if (clock_.nowMs() >= limit || interrupted())
-                return {};
-            waiter.waitUntil(std::min(limit, clock_.nowMs() + kInterruptCheckMs), Pump::NonInput);
-        }
+        if (session_.reconnectLan(start + kLanReconnectMs, false, [this] { return interrupted(); }) != LanWait::Connected)
+            return {};
     }
     sockets_.fncSockSendText(line);
 

@@ -6,7 +6,7 @@
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "clock.h"
-#include "link_notifier.h"
+#include "link_session.h"
 #include "serial_port.h"
 #include "socket_layer.h"
 #include "status_log.h"
@@ -44,8 +44,9 @@ inline constexpr int64_t kLeftoverLimitMs = 2000;
 
 class CommandChannel {
 public:
+    // session: whose link this is (a lost port ends it there, a dropped socket reconnects).
     CommandChannel(AppState& state, Messenger& messages, Clock& clock, SerialPort& port,
-                   SocketLayer& sockets);
+                   SocketLayer& sockets, LinkSession& session);
 
     // The main window's status box ("connected", "closed", why a port did not open).
     void setStatusLog(StatusLog* mainWindow) { log_ = mainWindow; }
@@ -93,8 +94,8 @@ public:
 
     SerialPort& port() { return port_; }
     SocketLayer& sockets() { return sockets_; }
-    // Whoever makes, ends or loses a link calls notify() after setting gLinkMode.
-    LinkNotifier& notifier() { return notifier_; }
+    // Whose link this is.
+    LinkSession& session() { return session_; }
     AppState& state() { return state_; }
     Messenger& messages() { return messages_; }
 
@@ -123,7 +124,7 @@ private:
     SocketLayer& sockets_;
     StatusLog* log_ = nullptr;
     std::function<std::string(int)> resolver_;
-    LinkNotifier notifier_;
+    LinkSession& session_;
     TelnetTextFilter telnet_;
     bool lostInExchange_ = false;  // the exchange ended the link and reported it
     bool failureReported_ = false;

@@ -30,8 +30,7 @@ DeviceLink::DeviceLink(AppState& state, Messenger& messages)
     port_ = std::move(parts.port);
     socket_ = std::move(parts.socket);
     sockets_ = std::make_unique<SocketLayer>(state_, *clock_, *waiter_, *socket_);
-    channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_);
-    commands_ = std::make_unique<ControllerCommands>(*channel_);
+    makeChannel();
 }
 
 DeviceLink::DeviceLink(AppState& state, Messenger& messages, std::unique_ptr<Clock> clock,
@@ -41,8 +40,7 @@ DeviceLink::DeviceLink(AppState& state, Messenger& messages, std::unique_ptr<Clo
       port_(std::move(port)), socket_(std::move(socket))
 {
     sockets_ = std::make_unique<SocketLayer>(state_, *clock_, *waiter_, *socket_);
-    channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_);
-    commands_ = std::make_unique<ControllerCommands>(*channel_);
+    makeChannel();
 }
 
 DeviceLink::~DeviceLink()
@@ -50,10 +48,19 @@ DeviceLink::~DeviceLink()
     // The socket and port go before the waiter their signals are connected to.
     commands_.reset();
     channel_.reset();
+    session_.reset();
     sockets_.reset();
     socket_.reset();
     port_.reset();
     waiter_.reset();
+}
+
+void DeviceLink::makeChannel()
+{
+    session_ = std::make_unique<LinkSession>(state_, *clock_, *sockets_);
+    channel_ = std::make_unique<CommandChannel>(state_, messages_, *clock_, *port_, *sockets_, *session_);
+    session_->setChannel(*channel_);
+    commands_ = std::make_unique<ControllerCommands>(*channel_);
 }
 
 void DeviceLink::setStatusLogs(StatusLog* mainWindow, StatusLog* lanSettings)

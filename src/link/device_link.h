@@ -1,12 +1,13 @@
 #pragma once
 // Everything the link needs for one AppState: clock, waiter, serial port, socket, the socket
-// layer and the command channel. The windows, plnctl and the tests build the same thing.
+// layer, the command channel and the link's owner (LinkSession). The windows, plnctl and the tests build the same thing.
 
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "clock.h"
 #include "command_channel.h"
 #include "controller_commands.h"
+#include "link_session.h"
 #include "serial_port.h"
 #include "socket_layer.h"
 #include "status_log.h"
@@ -39,24 +40,15 @@ public:
     // The controller's commands on this link.
     ControllerCommands& commands() { return *commands_; }
 
-    // Made, ended or lost: the views of the link read it afresh.
-    LinkNotifier& notifier() { return channel_->notifier(); }
-    void linkChanged() { channel_->notifier().notify(); }
-    // Sets gLinkMode and tells the views.
-    void setLinkMode(int mode)
-    {
-        state_.gLinkMode = int16_t(mode);
-        linkChanged();
-    }
-    // True while a LAN connect is being watched: the views show the LAN link as on its way.
-    bool lanConnecting() const { return lanConnecting_; }
-    void setLanConnecting(bool on)
-    {
-        lanConnecting_ = on;
-        linkChanged();
-    }
+    // Makes, ends and loses the link; the views of the link subscribe to its notifier.
+    LinkSession& session() { return *session_; }
+    LinkNotifier& notifier() { return session_->notifier(); }
+    bool lanConnecting() const { return session_->lanConnecting(); }
 
 private:
+    // The session and the channel, each knowing the other.
+    void makeChannel();
+
     AppState& state_;
     Messenger& messages_;
     std::unique_ptr<Clock> clock_;
@@ -64,7 +56,7 @@ private:
     std::unique_ptr<SerialPort> port_;
     std::unique_ptr<TcpSocket> socket_;
     std::unique_ptr<SocketLayer> sockets_;
+    std::unique_ptr<LinkSession> session_;
     std::unique_ptr<CommandChannel> channel_;
     std::unique_ptr<ControllerCommands> commands_;
-    bool lanConnecting_ = false;
 };

@@ -1,10 +1,10 @@
 #include "auto_convert.h"
 
-#include "app/messenger_image_reporter.h"
+#include "batch_file_step.h"
+#include "operation_frame.h"
+
 #include "image/file_util.h"
 #include "image/raw_conversion.h"
-
-#include <exception>
 
 namespace fs = std::filesystem;
 
@@ -22,7 +22,6 @@ constexpr int64_t kProgressIntervalMs = 40;
 RunEnd convertAll(AutoConvertContext& ctx, const std::string& progressWord)
 {
     AppState& state = ctx.state;
-    MessengerImageReporter reporter(ctx.messages);
     const fs::path tmpBmp = state.tmpFolder() / "tmp.bmp";
     const std::size_t count = state.gFilePaths.size();
     int64_t lineShownMs = 0;
@@ -39,24 +38,8 @@ RunEnd convertAll(AutoConvertContext& ctx, const std::string& progressWord)
             lineShownMs = now;
         }
 
-        switch (convertBatchEntry(state.images, reporter, state.programFolder, state.gFilePaths[i])) {
-        case EntryResult::Converted:
-            break;
-        case EntryResult::ConvertFailed:
-            ctx.messages.fncShowMessage("Message", kMessageConversionFailed);
+        if (!convertBatchFile(state, ctx.messages, i, ctx.mainCaption))
             return RunEnd::Failed;
-        case EntryResult::BmpMissing: {
-            ctx.messages.fncShowMessage("Message", kMessageFileMissing);
-            BoxRequest box;
-            box.text = "ファイルが存在しません。";
-            box.style = kStyleOK + kStyleCritical;
-            box.title = ctx.mainCaption;
-            ctx.messages.prompter().show(box);
-            return RunEnd::Failed;
-        }
-        default:
-            return RunEnd::Failed; // the reader or the work-file writer has shown its box
-        }
         // The output name never equals the source name (a name the replacement leaves alone
         // gets ".bmp" added), so a run into the source folder cannot copy over its source.
         if (state.gFileNames.size() <= i)
@@ -78,19 +61,12 @@ RunEnd convertAll(AutoConvertContext& ctx, const std::string& progressWord)
 bool fncHkrAutoConvert(AutoConvertContext& ctx)
 {
     AppState& state = ctx.state;
-    state.gStopRequest = 0;
-    ctx.view.setStep(6, ctx.messages.fncGetMessage("Label", 6));
-    const std::string progressWord = ctx.messages.fncGetMessage("Label", 14);
-
-    ctx.view.setMainWindowEnabled(false);
-    ctx.view.setReadText("");
-    ctx.view.setReadVisible(true);
-    ctx.view.showWindow();
-    ctx.view.repaint();
-    ctx.view.setStep(15, ctx.messages.fncGetMessage("Label", 15));
-
     RunEnd end = RunEnd::Failed;
-    try {
+    const FrameContext frameContext{state, ctx.messages, ctx.view};
+    const bool ran = runOperation(frameContext, OperationFrameKind::Batch, [&](OperationFrame& frame) {
+        const std::string progressWord = ctx.messages.fncGetMessage("Label", 14);
+        frame.openWindow();
+        frame.step(15);
         end = convertAll(ctx, progressWord);
         // What was written, also before a stop or a failure, is on the disk before the user
         // hears that the run ended.
@@ -100,14 +76,12 @@ bool fncHkrAutoConvert(AutoConvertContext& ctx)
             ctx.messages.showErrorBox(error);  // once: a failed run has told its own failure
             end = RunEnd::Failed;
         }
-    } catch (const std::exception& e) {
-        // A failure no lower layer has reported (no memory, a path the system refuses).
-        ctx.messages.showErrorBox(e.what());
-    }
+        return end != RunEnd::Failed;
+    });
+    if (!ran)
+        end = RunEnd::Failed;  // a failure no lower layer reported, shown by the frame
     if (end == RunEnd::Failed)
         ctx.dialogs.fileName.clear();
-    ctx.view.setMainWindowEnabled(true);
-    ctx.view.unloadWindow();
     if (end == RunEnd::Done)
         ctx.messages.fncShowMessage("Message", 1);
     return end != RunEnd::Failed;

@@ -8,13 +8,19 @@ const OperationFrameKind OperationFrameKind::Receive{false, false, true};
 const OperationFrameKind OperationFrameKind::Send{true, false, true};
 const OperationFrameKind OperationFrameKind::Load{true, true, true};
 const OperationFrameKind OperationFrameKind::Capture{false, false, false};
+const OperationFrameKind OperationFrameKind::Batch{false, false, false, true};
 
 namespace {
 constexpr long kMessageNoReply = 22;
 constexpr long kCaptionPreparing = 6;
 }
 
-OperationFrame::OperationFrame(OperationContext& ctx, const OperationFrameKind& kind) : ctx_(ctx), kind_(kind)
+OperationFrame::OperationFrame(OperationContext& ctx, const OperationFrameKind& kind)
+    : OperationFrame(FrameContext{ctx.state(), ctx.messages(), ctx.view}, kind)
+{
+}
+
+OperationFrame::OperationFrame(const FrameContext& ctx, const OperationFrameKind& kind) : ctx_(ctx), kind_(kind)
 {
     if (kind_.progressBar)
         ctx_.view.setProgressVisible(true);
@@ -27,17 +33,25 @@ OperationFrame::~OperationFrame()
 
 void OperationFrame::openWindow()
 {
-    ctx_.state().gStopRequest = 0;
-    ctx_.view.setReadVisible(true);
-    ctx_.view.setMainWindowEnabled(false);
-    ctx_.view.setStep(kCaptionPreparing, ctx_.messages().fncGetMessage("Label", kCaptionPreparing));
+    ctx_.state.gStopRequest = 0;
+    const std::string caption = ctx_.messages.fncGetMessage("Label", kCaptionPreparing);
+    if (kind_.batchWindow) {
+        ctx_.view.setStep(kCaptionPreparing, caption);
+        ctx_.view.setMainWindowEnabled(false);
+        ctx_.view.setReadText("");
+        ctx_.view.setReadVisible(true);
+    } else {
+        ctx_.view.setReadVisible(true);
+        ctx_.view.setMainWindowEnabled(false);
+        ctx_.view.setStep(kCaptionPreparing, caption);
+    }
     ctx_.view.showWindow();
     ctx_.view.repaint();
 }
 
 void OperationFrame::step(long labelNumber)
 {
-    ctx_.view.setStep(labelNumber, ctx_.messages().fncGetMessage("Label", labelNumber));
+    ctx_.view.setStep(labelNumber, ctx_.messages.fncGetMessage("Label", labelNumber));
     ctx_.view.repaint();
 }
 
@@ -52,11 +66,13 @@ void OperationFrame::finish()
     ctx_.view.unloadWindow();
 }
 
-bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
-                  const std::function<bool(OperationFrame&)>& body)
+namespace {
+
+bool runInFrame(const FrameContext& ctx, const OperationFrameKind& kind,
+                const std::function<bool(OperationFrame&)>& body, OpResult& outcome)
 {
     OperationFrame frame(ctx, kind);
-    ctx.outcome = OpResult::unreported({});
+    outcome = OpResult::unreported({});
     bool result = false;
     try {
         result = body(frame);
@@ -66,20 +82,35 @@ bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
         const bool timeout = (e.number() == kErrSockTimeout || e.number() == kErrLinkFailure) && kind.timeoutMessage;
         const bool empty = e.number() == kErrEmptyFile && kind.emptyFileMessage;
         if (timeout || empty)
-            ctx.outcome = OpResult::shownOr(ctx.messages().fncShowMessage("Message", kMessageNoReply), e.what());
+            outcome = OpResult::shownOr(ctx.messages.fncShowMessage("Message", kMessageNoReply), e.what());
         else if (e.number() == kErrLinkReported)
-            ctx.outcome = OpResult::reported(e.what());
+            outcome = OpResult::reported(e.what());
         else
-            ctx.outcome = OpResult::unreported(e.what());
+            outcome = OpResult::unreported(e.what());
         result = false;
     } catch (const std::exception& e) {
         // Nothing below has reported it (a folder that cannot be written, no memory).
-        ctx.messages().showErrorBox(e.what());
-        ctx.outcome = OpResult::reported(e.what());
+        ctx.messages.showErrorBox(e.what());
+        outcome = OpResult::reported(e.what());
         result = false;
     }
     if (result)
-        ctx.outcome = OpResult::ok();
+        outcome = OpResult::ok();
     frame.finish();
     return result;
+}
+
+} // namespace
+
+bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
+                  const std::function<bool(OperationFrame&)>& body)
+{
+    return runInFrame(FrameContext{ctx.state(), ctx.messages(), ctx.view}, kind, body, ctx.outcome);
+}
+
+bool runOperation(const FrameContext& ctx, const OperationFrameKind& kind,
+                  const std::function<bool(OperationFrame&)>& body)
+{
+    OpResult outcome = OpResult::ok();  // the batch run reports each file itself
+    return runInFrame(ctx, kind, body, outcome);
 }

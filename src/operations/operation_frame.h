@@ -54,21 +54,34 @@ struct OperationContext {
     }
 };
 
+// What the frame itself works with: the stop flag, the texts and the operation window. An
+// operation without a link (the batch conversion) runs in the frame with these alone.
+struct FrameContext {
+    AppState& state;
+    Messenger& messages;
+    OperationView& view;
+};
+
 // How the frame treats an operation.
 struct OperationFrameKind {
     bool progressBar = false;       // ProgressBar1 visible while it runs (the sends)
     bool emptyFileMessage = false;  // failure 380 (empty file to send) shows Message 22
     bool timeoutMessage = true;     // failure 40006 shows Message 22 (not for the capture)
+    // The batch conversion's window: its caption comes before the main window is disabled,
+    // and the progress line starts empty.
+    bool batchWindow = false;
 
     static const OperationFrameKind Command;  // a command only (bank change, capture ...)
     static const OperationFrameKind Receive;  // receives a file
     static const OperationFrameKind Send;     // sends a file the operation made
     static const OperationFrameKind Load;     // sends a file the user chose
     static const OperationFrameKind Capture;  // a command whose time-out shows nothing here
+    static const OperationFrameKind Batch;    // the batch conversion: no link at all
 };
 
 class OperationFrame {
 public:
+    OperationFrame(const FrameContext& ctx, const OperationFrameKind& kind);
     OperationFrame(OperationContext& ctx, const OperationFrameKind& kind);
     ~OperationFrame();
     OperationFrame(const OperationFrame&) = delete;
@@ -84,7 +97,7 @@ public:
     void finish();
 
 private:
-    OperationContext& ctx_;
+    FrameContext ctx_;
     OperationFrameKind kind_;
     bool finished_ = false;
 };
@@ -92,4 +105,6 @@ private:
 // Runs body inside the frame and returns its result (False after any failure); ctx.outcome
 // says how it ended. A body that returns false without ctx.fail() failed unreported.
 bool runOperation(OperationContext& ctx, const OperationFrameKind& kind,
+                  const std::function<bool(OperationFrame&)>& body);
+bool runOperation(const FrameContext& ctx, const OperationFrameKind& kind,
                   const std::function<bool(OperationFrame&)>& body);

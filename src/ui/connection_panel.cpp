@@ -41,8 +41,8 @@ ConnectionPanel::~ConnectionPanel()
 void ConnectionPanel::showLink()
 {
     const int mode = link_.state().gLinkMode;
-    const bool lan = mode == 2 || link_.lanConnecting();
-    const bool linked = lan || mode == 1;
+    const bool lan = mode == kLinkLan || link_.lanConnecting();
+    const bool linked = lan || mode == kLinkSerial;
     if (linked) {
         serial_->setChecked(!lan);
         lan_->setChecked(lan);
@@ -97,15 +97,13 @@ void ConnectionPanel::cmdConnect_Click()
 
 void ConnectionPanel::connectSerial()
 {
-    if (link_.channel().fncOpenComPort() != 0) {
+    if (!link_.session().openSerial()) {
         // The box says why, as the log does: in use, no permission, no such device.
         showErrorBox(link_, link_.channel().lastPortFailure());
-        return;
     }
-    link_.setLinkMode(1);
 }
 
 void ConnectionPanel::cmdCloseConnection_Click()
 {
-    disconnectLink(link_);
+    link_.session().disconnect();
 }

@@ -7,7 +7,7 @@
 #include "image/file_util.h"
 #include "image/raw_conversion.h"
 #include "messages.h"
-#include "messenger_image_reporter.h"
+#include "operations/batch_file_step.h"
 #include "window_labels.h"
 
 #include <QApplication>
@@ -140,13 +140,9 @@ void frmBinBmpConv::showList() {
     fileBox_->setText(lines.join(QLatin1Char('\n')));
 }
 
-void frmBinBmpConv::showFileMissingBox() {
-    BoxRequest box;
-    box.text = "ファイルが存在しません。";
-    box.style = kStyleOK + kStyleCritical;
+std::string frmBinBmpConv::mainCaption() const {
     QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
-    box.title = main ? main->windowTitle().toStdString() : std::string(kAppTitle);
-    messages_.prompter().show(box);
+    return main ? main->windowTitle().toStdString() : std::string(kAppTitle);
 }
 
 bool frmBinBmpConv::convertFileByFile() {
@@ -163,23 +159,12 @@ bool frmBinBmpConv::convertFileByFile() {
 }
 
 bool frmBinBmpConv::convertEach(bool& saving) {
-    MessengerImageReporter reporter(messages_);
     const fs::path tmpBmp = state_.tmpFolder() / "tmp.bmp";
     for (std::size_t i = 0; i < state_.gFilePaths.size(); ++i) {
         saving = false;
         WaitCursor hourglass;
-        switch (convertBatchEntry(state_.images, reporter, state_.programFolder, state_.gFilePaths[i])) {
-        case EntryResult::Converted:
-            break;
-        case EntryResult::ConvertFailed:
-            messages_.fncShowMessage("Message", kMessageConversionFailed);
-            return true;
-        case EntryResult::BmpMissing:
-            messages_.fncShowMessage("Message", kMessageFileMissing);
-            showFileMissingBox();
-            return true;
-        default:
-            return true; // the reader or the work-file writer has shown its box
+        if (!convertBatchFile(state_, messages_, i, mainCaption())) {
+            return true; // the failure has been shown; the window closes as after a conversion
         }
         hourglass.restore();
         saving = true;

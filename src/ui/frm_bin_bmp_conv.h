@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <string>
 
 class FileDialogs;
 class Messenger;
@@ -44,8 +45,8 @@ private:
     void onOK();
     void onAuto();
     void onCancel();
-    // The box "ファイルが存在しません。" with the error icon and the main window's caption.
-    void showFileMissingBox();
+    // The main window's caption: the title of the "file does not exist" box.
+    std::string mainCaption() const;
 
     AppState& state_;
     Messenger& messages_;

@@ -150,13 +150,8 @@ void frmComSet::cmdOK_Click()
     state_.gLanDelimiterIndex = int16_t(deli);
     fncSaveComSettings(state_, messages_);
 
-    if (state_.gLinkMode == 1 || state_.gLinkMode == 0) {
-        channel_.fncCloseComPort();
-        if (channel_.fncOpenComPort() != 0)
-            messages_.fncShowMessage("Message", 21);
-        else
-            state_.gLinkMode = 1;
-        channel_.notifier().notify();
-    }
+    // The LAN link stays; a serial port or none is opened again with the new settings.
+    if (!channel_.session().reopenSerial())
+        messages_.fncShowMessage("Message", 21);
     accept();
 }

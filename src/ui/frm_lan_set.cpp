@@ -59,8 +59,8 @@ frmLanSet::~frmLanSet()
 
 void frmLanSet::showLink()
 {
-    const bool lan = state_.gLinkMode == 2 || link_.lanConnecting();
-    if (state_.gLinkMode == 2)
+    const bool lan = state_.gLinkMode == kLinkLan || link_.lanConnecting();
+    if (state_.gLinkMode == kLinkLan)
         txtIPaddress_->setText(QString::fromStdString(state_.gLanAddress));
     txtIPaddress_->setEnabled(!lan);
     cmdConnect_->setEnabled(!lan);
@@ -70,7 +70,7 @@ void frmLanSet::showLink()
 void frmLanSet::Form_Load()
 {
     fncApplyLabels(this, state_);
-    if (state_.gLinkMode == 2)
+    if (state_.gLinkMode == kLinkLan)
         log_->appendLine("Connected");
     showLink();
 }
@@ -82,5 +82,5 @@ void frmLanSet::cmdConnect_Click()
 
 void frmLanSet::cmdCloseConnection_Click()
 {
-    disconnectLanToSerial(link_);
+    link_.session().disconnectLanToSerial();
 }

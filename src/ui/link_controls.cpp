@@ -53,9 +53,7 @@ LinkControls::~LinkControls()
 
 bool LinkControls::openSerialAtStartup()
 {
-    bool opened = link_->channel().fncOpenComPort() == 0;
-    link_->setLinkMode(opened ? 1 : 0);
-    return opened;
+    return link_->session().openSerialOrNone();
 }
 
 void LinkControls::stopMeasurementAtExit()

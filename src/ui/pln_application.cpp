@@ -65,7 +65,7 @@ bool PlnApplication::start() {
     fncDeleteTempFiles(state_);
     // The link's views show the link the port opening makes.
     mainWindow_->setStartupConnectionState();
-    state_.gLinkMode = openSerialPort && openSerialPort() ? 1 : 0;
+    state_.gLinkMode = openSerialPort && openSerialPort() ? kLinkSerial : kLinkNone;
     state_.gLanDelimiter = "\r";
     return true;
 }

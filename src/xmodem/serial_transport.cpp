@@ -67,7 +67,7 @@ int XmSerialTransport::writeFailure()
 {
     // A device that is gone, or a port that did not reopen in binary mode, ends the link once
     // the transfer is over: that message names the device instead of the bare system text.
-    if (port_.deviceLost() || (state_.gLinkMode == 1 && !port_.isOpen()))
+    if (port_.deviceLost() || (state_.gLinkMode == kLinkSerial && !port_.isOpen()))
         return int(kErrLinkFailure);
     BoxRequest box;
     box.text = port_.lastError();

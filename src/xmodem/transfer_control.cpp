@@ -107,8 +107,8 @@ struct TransferControl::Impl {
     }
 
     AppState& state() { return link.state(); }
-    bool serial() const { return link.state().gLinkMode == 1; }
-    bool lan() const { return link.state().gLinkMode == 2; }
+    bool serial() const { return link.state().gLinkMode == kLinkSerial; }
+    bool lan() const { return link.state().gLinkMode == kLinkLan; }
 
     XmSocketTransport* socketLink = nullptr;  // the transport of the running TCP transfer
 
@@ -306,7 +306,7 @@ void TransferControl::fncXmClosePort()
         channel.endLostSerialLink();
         return;
     }
-    if (impl_->state().gLinkMode == 0) {
+    if (impl_->state().gLinkMode == kLinkNone) {
         channel.fncCloseComPort();
         return;
     }

@@ -14,14 +14,14 @@ protected:
     SerialChannel()
     {
         EXPECT_EQ(link->channel().fncOpenComPort(), 0);
-        state.gLinkMode = 1;
+        state.gLinkMode = kLinkSerial;
         mainLog.lines.clear();
     }
 };
 
 TEST_F(SerialChannel, NoLinkShowsMessage21AndSendsNothing)
 {
-    state.gLinkMode = 0;
+    state.gLinkMode = kLinkNone;
     EXPECT_EQ(link->fncSendCommand("CAPTURE"), "");
     EXPECT_EQ(boxes(), std::vector<long>{21});
     EXPECT_TRUE(port->written.empty());
@@ -241,7 +241,7 @@ class LanChannel : public LinkFixture {
 protected:
     LanChannel()
     {
-        state.gLinkMode = 2;
+        state.gLinkMode = kLinkLan;
         socket->setRemote("127.0.0.1", 23);
         socket->st = kSockConnected;
     }

@@ -9,7 +9,7 @@ protected:
     ControllerCommandsTest()
     {
         EXPECT_EQ(link->channel().fncOpenComPort(), 0);
-        state.gLinkMode = 1;
+        state.gLinkMode = kLinkSerial;
         state.gComDelimiter = "\r";
     }
     ControllerCommands& commands() { return link->commands(); }
@@ -91,12 +91,12 @@ TEST_F(ControllerCommandsTest, LastFailureSaysWhetherTheUserWasTold)
     EXPECT_TRUE(commands().lastFailure().failedUnreported());
     EXPECT_EQ(commands().lastFailure().reason(), "the controller answered NG");
 
-    state.gLinkMode = 0;
+    state.gLinkMode = kLinkNone;
     EXPECT_FALSE(commands().capture());
     EXPECT_TRUE(commands().lastFailure().failedReported());
     EXPECT_EQ(boxes(), (std::vector<long>{24, 21}));
 
-    state.gLinkMode = 1;
+    state.gLinkMode = kLinkSerial;
     serialPeer([](const std::string&) { return std::string(); });
     link->channel().setInterruptCheck([] { return true; });
     EXPECT_FALSE(commands().capture());

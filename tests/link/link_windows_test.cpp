@@ -348,7 +348,7 @@ TEST_F(LinkWindows, ComSetTerminatorAndReopenByLinkState)
     EXPECT_TRUE(mainStatus().contains("COM1 /dev/fake1 opened"));
 
     // A LAN link: the port is left as it is.
-    state.gLinkMode = 2;
+    state.gLinkMode = kLinkLan;
     int opens = port->opens;
     frmComSet second(state, messenger, dl().channel());
     second.Form_Load();
@@ -356,7 +356,7 @@ TEST_F(LinkWindows, ComSetTerminatorAndReopenByLinkState)
     EXPECT_EQ(port->opens, opens);
 
     // Serial link, the port does not reopen: Message 21, the settings saved all the same.
-    state.gLinkMode = 1;
+    state.gLinkMode = kLinkSerial;
     port->refuseWith = "No such file or directory";
     frmComSet third(state, messenger, dl().channel());
     third.Form_Load();
@@ -406,7 +406,7 @@ TEST_F(LinkWindows, LanSettingsDialogRecordsTheAddressAndReportsAFailure)
 TEST_F(LinkWindows, ContinuousMeasurementStartStopAndStopAtExit)
 {
     ASSERT_EQ(dl().channel().fncOpenComPort(), 0);
-    state.gLinkMode = 1;
+    state.gLinkMode = kLinkSerial;
     std::string answer = "OK";
     serialPeer([&](const std::string&) { return answer + "\r"; });
     auto* measure = find<QPushButton>("cmdMeasure");
@@ -441,10 +441,10 @@ TEST_F(LinkWindows, StopAtExitWithoutALink)
 {
     findControlAs<QRadioButton>(&window, "optMesure", 1)->setChecked(true);
     ASSERT_EQ(dl().channel().fncOpenComPort(), 0);
-    state.gLinkMode = 1;
+    state.gLinkMode = kLinkSerial;
     serialPeer([](const std::string&) { return std::string("OK\r"); });
     find<QPushButton>("cmdMeasure")->click();
-    state.gLinkMode = 0;
+    state.gLinkMode = kLinkNone;
     prompter.shown.clear();
     controls->stopMeasurementAtExit();
     EXPECT_EQ(boxes(), std::vector<long>{21});
@@ -453,7 +453,7 @@ TEST_F(LinkWindows, StopAtExitWithoutALink)
 TEST_F(LinkWindows, MeasurementResults)
 {
     ASSERT_EQ(dl().channel().fncOpenComPort(), 0);
-    state.gLinkMode = 1;
+    state.gLinkMode = kLinkSerial;
     auto* v6 = findControlAs<QLabel>(&window, "lblValue", 6);
     auto* v7 = findControlAs<QLabel>(&window, "lblValue", 7);
     struct Case { std::string judgement; std::string value; QString label6; QString label7; size_t commands; };

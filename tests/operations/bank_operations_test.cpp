@@ -27,7 +27,7 @@ protected:
             std::filesystem::create_directories(folder / f);
         // The LAN link, connected: a command line is answered by `reply`, anything else (the
         // XMODEM bytes) by the next entry of `transfer`.
-        state.gLinkMode = 2;
+        state.gLinkMode = kLinkLan;
         socket->st = kSockConnected;
         socket->onSend = [this](const std::string& sent) {
             std::string r;

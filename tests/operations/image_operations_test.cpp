@@ -19,7 +19,7 @@ protected:
         folder.write("MessageENG.ini", "[Message]\r\n12=Missing.@48\r\n22=No reply.@48\r\n24=ER.@48\r\n"
                                        "240=Bad image format value.@16\r\n");
         EXPECT_EQ(link->channel().fncOpenComPort(), 0);
-        state.gLinkMode = 1;
+        state.gLinkMode = kLinkSerial;
     }
     // The serial peer answers from the table ("ER" for anything else) and records the commands.
     void answer(std::map<std::string, std::string> replies)

@@ -35,7 +35,7 @@ protected:
         state.gLanguage = 1;
         state.gLanDelimiter = "\r";
         controls.link().socket().setRemote("127.0.0.1", uint16_t(sim.tcpPort));
-        state.gLinkMode = 2;
+        state.gLinkMode = kLinkLan;
         window.show();
         // Looks at the windows whenever events run, which the transfers let them do.
         watch.setInterval(0);

@@ -56,7 +56,7 @@ protected:
             flags.insert(flags.begin(), {"--tcp", "0"});
             sim.emplace(flags);
             link.socket().setRemote("127.0.0.1", uint16_t(sim->tcpPort));
-            state.gLinkMode = 2;
+            state.gLinkMode = kLinkLan;
         } else {
             const std::string device = (folder / "com1").string();
             flags.insert(flags.begin(), {"--pty", device});

@@ -46,7 +46,7 @@ protected:
         state.gLanguage = 1;
         state.gLanDelimiter = "\r";
         controls.link().socket().setRemote("127.0.0.1", uint16_t(sim.tcpPort));
-        state.gLinkMode = 2;
+        state.gLinkMode = kLinkLan;
         window.show();
         QApplication::processEvents();
     }

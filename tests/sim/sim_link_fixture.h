@@ -18,13 +18,13 @@ protected:
     {
         link.channel().setDeviceResolver([device](int) { return device; });
         ASSERT_EQ(link.channel().fncOpenComPort(), 0) << (log.lines.empty() ? "" : log.lines.back());
-        state.gLinkMode = 1;
+        state.gLinkMode = kLinkSerial;
     }
     void useLan(int port)
     {
         link.socket().setRemote("127.0.0.1", uint16_t(port));
         link.socket().connectToRemote();
-        state.gLinkMode = 2;
+        state.gLinkMode = kLinkLan;
     }
     // Box numbers shown since the last call.
     std::vector<long> boxes()

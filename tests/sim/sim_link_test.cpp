@@ -99,7 +99,7 @@ TEST_F(SimLink, NoLinkShowsMessage21AndSendsNothing)
     useLan(sim.tcpPort);
     idle(200);
     ASSERT_EQ(link.socket().state(), kSockConnected);
-    state.gLinkMode = 0;
+    state.gLinkMode = kLinkNone;
     EXPECT_EQ(link.fncSendCommand("CAPTURE"), "");
     EXPECT_EQ(boxes(), std::vector<long>{21});
     // Had anything gone out, the simulator's answer would be here by now.

@@ -93,7 +93,7 @@ protected:
     {
         controls.link().channel().setDeviceResolver([device](int) { return device; });
         ASSERT_EQ(controls.link().channel().fncOpenComPort(), 0);
-        state.gLinkMode = 1;
+        state.gLinkMode = kLinkSerial;
     }
 
     // Runs a menu entry with folder chosen; returns the boxes shown.

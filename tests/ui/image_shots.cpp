@@ -116,7 +116,7 @@ int main(int argc, char** argv)
         app.state().gComPort = 2;
         if (link.link().channel().fncOpenComPort() != 0)
             qtApp.exit(1);
-        app.state().gLinkMode = 1;
+        app.state().gLinkMode = kLinkSerial;
         QElapsedTimer clock;
         clock.start();
         findControlAs<QPushButton>(&window, QStringLiteral("cmdConvert"))->click();

@@ -30,7 +30,7 @@ protected:
     // next reply (telnet-escaped as the controller would send it).
     void useLan()
     {
-        state.gLinkMode = 2;
+        state.gLinkMode = kLinkLan;
         socket->st = kSockConnected;
         socket->onSend = [this](const std::string&) {
             if (replies.empty())
@@ -44,7 +44,7 @@ protected:
 
     void useSerial()
     {
-        state.gLinkMode = 1;
+        state.gLinkMode = kLinkSerial;
         ASSERT_EQ(link->channel().fncOpenComPort(), 0);
         mainLog.lines.clear();
         port->onWrite = [this](const std::string&) {
@@ -481,7 +481,7 @@ TEST_F(TransferControlTest, PeerClosingDuringATcpTransferIsToldWithItsAddress)
 
 TEST_F(TransferControlTest, WithoutALinkNothingIsOpenedAndTheFailureIsShownOnce)
 {
-    state.gLinkMode = 0;
+    state.gLinkMode = kLinkNone;
     folder.write("data/file.bin", "old");
     EXPECT_FALSE(control.fncReceiveFile(folder / "data/file.bin"));
     EXPECT_EQ(port->opens, 0);
