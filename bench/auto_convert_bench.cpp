@@ -2,10 +2,10 @@
 // once per file) against plnctl convert -d on the same 1000 raw 608 x 464 files, in the same
 // run. Counters: files per second of each, their ratio, and the longest time between two
 // pumps (how long a Stop press can wait before the run sees it).
-#include "frm_wait.h"
+#include "ui/windows/frm_wait.h"
 #include "link/qt_waiter.h"
 #include "link/steady_clock.h"
-#include "messages.h"
+#include "app/messages.h"
 #include "operations/auto_convert.h"
 #include "raw_files.h"
 

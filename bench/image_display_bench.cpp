@@ -1,10 +1,10 @@
 // From the end of a 608 x 464 download to the picture on the screen: the raw file in TMP is
 // converted (read, gains, demosaic, tmp.bmp written) and the main window shows tmp.bmp.
 // Reference in the same run: copying the received file once (what any use of it costs).
-#include "frm_main.h"
-#include "image_view.h"
+#include "ui/windows/frm_main.h"
+#include "ui/panels/image_view.h"
 
-#include "image/file_util.h"
+#include "files/file_util.h"
 #include "image/pln_file.h"
 #include "image/raw_conversion.h"
 #include "raw_files.h"

@@ -3,7 +3,7 @@
 //
 // Input: file bytes, NUL, section, NUL, key, NUL, value (missing parts are empty).
 #include "fuzz_support.h"
-#include "ini_file.h"
+#include "app/ini_file.h"
 
 #include <cstring>
 #include <map>

@@ -1,6 +1,6 @@
-#include "com_settings.h"
+#include "app/com_settings.h"
 
-#include "text_codec.h"
+#include "app/text_codec.h"
 
 #include <charconv>
 

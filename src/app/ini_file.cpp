@@ -1,6 +1,6 @@
-#include "ini_file.h"
+#include "app/ini_file.h"
 
-#include "image/file_util.h"
+#include "files/file_util.h"
 
 #include <cstdio>
 #include <system_error>

@@ -1,6 +1,6 @@
-#include "ini_read.h"
+#include "app/ini_read.h"
 
-#include "ini_file.h"
+#include "app/ini_file.h"
 
 IniRead fncReadIni(const std::filesystem::path& file, const std::string& section, const std::string& key,
                    std::string& value)

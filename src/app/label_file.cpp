@@ -1,7 +1,7 @@
-#include "label_file.h"
+#include "app/label_file.h"
 
-#include "ini_file.h"
-#include "text_codec.h"
+#include "app/ini_file.h"
+#include "app/text_codec.h"
 
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The label file of a window: which control gets which caption and font.
 
-#include "app_state.h"
+#include "app/app_state.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "messages.h"
+#include "app/messages.h"
 
-#include "ini_read.h"
-#include "text_codec.h"
+#include "app/ini_read.h"
+#include "app/text_codec.h"
 
 std::string Messenger::fncGetMessage(const std::string& section, long number)
 {

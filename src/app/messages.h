@@ -1,8 +1,8 @@
 #pragma once
 // Message texts of the current language and the message boxes built from them.
 
-#include "app_state.h"
-#include "prompter.h"
+#include "app/app_state.h"
+#include "app/prompter.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // section and number, everything else as an error box with the failure's description.
 
 #include "image/image_reporter.h"
-#include "messages.h"
+#include "app/messages.h"
 
 class MessengerImageReporter : public ImageReporter {
 public:

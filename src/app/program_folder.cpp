@@ -1,7 +1,7 @@
-#include "program_folder.h"
+#include "app/program_folder.h"
 
-#include "ini_file.h"
-#include "settings.h"
+#include "app/ini_file.h"
+#include "app/settings.h"
 
 #include <cstdlib>
 #include <pwd.h>

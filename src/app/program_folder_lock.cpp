@@ -1,4 +1,4 @@
-#include "program_folder_lock.h"
+#include "app/program_folder_lock.h"
 
 #include <cerrno>
 

@@ -1,9 +1,9 @@
-#include "settings.h"
+#include "app/settings.h"
 
-#include "com_settings.h"
-#include "ini_file.h"
-#include "ini_read.h"
-#include "text_codec.h"
+#include "app/com_settings.h"
+#include "app/ini_file.h"
+#include "app/ini_read.h"
+#include "app/text_codec.h"
 
 #include <cstdlib>
 #include <optional>

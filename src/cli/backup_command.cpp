@@ -2,14 +2,14 @@
 // (bank save|load N FILE, group save|load N FILE, system save|load FILE), and the backup of
 // all of them into one folder with a manifest (backup DIR) and its restore (restore DIR).
 // They run the same operations as the menus; the file dialog answers with the given path.
-#include "cli_commands.h"
-#include "backup_progress.h"
-#include "cli_link.h"
-#include "cli_operation_view.h"
-#include "cli_texts.h"
-#include "json_report.h"
-#include "progress_printer.h"
-#include "sigint_stop.h"
+#include "cli/cli_commands.h"
+#include "cli/backup_progress.h"
+#include "cli/cli_link.h"
+#include "cli/cli_operation_view.h"
+#include "cli/cli_texts.h"
+#include "cli/json_report.h"
+#include "cli/progress_printer.h"
+#include "cli/sigint_stop.h"
 
 #include "operations/bank_operations.h"
 #include "operations/controller_backup.h"

@@ -1,6 +1,6 @@
-#include "backup_progress.h"
+#include "cli/backup_progress.h"
 
-#include "cli_texts.h"
+#include "cli/cli_texts.h"
 
 #include "xmodem/transfer_estimate.h"
 

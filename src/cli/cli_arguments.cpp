@@ -1,6 +1,6 @@
 // Argument checks shared by plnctl's commands.
-#include "cli_commands.h"
-#include "cli_help.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_help.h"
 
 #include <cstdlib>
 

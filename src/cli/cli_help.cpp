@@ -1,6 +1,6 @@
-#include "cli_help.h"
+#include "cli/cli_help.h"
 
-#include "cli_texts.h"
+#include "cli/cli_texts.h"
 
 namespace {
 

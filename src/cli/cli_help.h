@@ -2,7 +2,7 @@
 // plnctl --help and plnctl COMMAND --help, written from the option table in the user's
 // language.
 
-#include "option_table.h"
+#include "cli/option_table.h"
 
 #include <string>
 

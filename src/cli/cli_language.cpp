@@ -1,4 +1,4 @@
-#include "cli_language.h"
+#include "cli/cli_language.h"
 
 #include "app/settings.h"
 

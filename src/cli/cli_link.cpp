@@ -1,6 +1,6 @@
-#include "cli_link.h"
+#include "cli/cli_link.h"
 
-#include "cli_texts.h"
+#include "cli/cli_texts.h"
 
 #include "app/settings.h"
 #include "link/command_channel.h"

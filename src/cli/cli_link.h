@@ -2,8 +2,8 @@
 // What every controller command of plnctl starts from: the program state with its settings,
 // message boxes on stderr, and the link that the global options name.
 
-#include "cli_commands.h"
-#include "stderr_prompter.h"
+#include "cli/cli_commands.h"
+#include "cli/stderr_prompter.h"
 
 #include "app/app_state.h"
 #include "app/messages.h"

@@ -2,7 +2,7 @@
 // plnctl's operation window: no window; the transfer's progress goes to the shared progress
 // line on stderr (only when stderr is a terminal), ended when the operation unloads its window.
 
-#include "progress_printer.h"
+#include "cli/progress_printer.h"
 
 #include "operations/operation_view.h"
 

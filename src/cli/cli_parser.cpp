@@ -1,7 +1,7 @@
-#include "cli_parser.h"
+#include "cli/cli_parser.h"
 
-#include "cli_language.h"
-#include "cli_texts.h"
+#include "cli/cli_language.h"
+#include "cli/cli_texts.h"
 
 #include <QCommandLineParser>
 

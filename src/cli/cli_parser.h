@@ -4,7 +4,7 @@
 // taken for the command), then the command's own line with the options that go with it, in
 // any place among its arguments; "--" ends the options, "--name=value" works.
 
-#include "option_table.h"
+#include "cli/option_table.h"
 
 #include <map>
 #include <set>

@@ -1,4 +1,4 @@
-#include "cli_texts.h"
+#include "cli/cli_texts.h"
 
 #include <cinttypes>
 #include <cstdarg>

@@ -1,13 +1,13 @@
 // plnctl convert: raw files (.BYR/.GRY) to BMP exactly as one entry of the batch conversion,
 // and a BMP to a raw file the way "open BMP, save as raw" does.
-#include "cli_commands.h"
-#include "cli_texts.h"
-#include "convert_options.h"
-#include "private_work_folder.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_texts.h"
+#include "cli/convert_options.h"
+#include "cli/private_work_folder.h"
 
 #include "image/bmp_file.h"
 #include "image/bmp_to_raw.h"
-#include "image/file_util.h"
+#include "files/file_util.h"
 #include "image/image_workspace.h"
 #include "image/pln_file.h"
 #include "image/raw_conversion.h"

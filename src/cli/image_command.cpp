@@ -1,17 +1,17 @@
 // plnctl image get N|live OUT and plnctl image put IN: the main window's download and upload
 // on the same operations, in a private work folder, so a running PLNTOOL keeps its own
 // work files.
-#include "cli_commands.h"
-#include "cli_link.h"
-#include "cli_operation_view.h"
-#include "cli_texts.h"
-#include "json_report.h"
-#include "private_work_folder.h"
-#include "sigint_stop.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_link.h"
+#include "cli/cli_operation_view.h"
+#include "cli/cli_texts.h"
+#include "cli/json_report.h"
+#include "cli/private_work_folder.h"
+#include "cli/sigint_stop.h"
 
 #include "image/bmp_file.h"
 #include "image/bmp_to_raw.h"
-#include "image/file_util.h"
+#include "files/file_util.h"
 #include "image/pln_file.h"
 #include "image/raw_conversion.h"
 #include "operations/image_operations.h"

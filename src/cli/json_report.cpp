@@ -1,7 +1,7 @@
-#include "json_report.h"
+#include "cli/json_report.h"
 
 #include "operations/backup_manifest.h"
-#include "stderr_prompter.h"
+#include "cli/stderr_prompter.h"
 
 #include <QJsonDocument>
 

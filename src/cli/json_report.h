@@ -4,7 +4,7 @@
 // "failed") and, on failure, the message (its number in the message file when it came from
 // there, and its text). stderr keeps its lines for the person watching.
 
-#include "cli_commands.h"
+#include "cli/cli_commands.h"
 
 #include "app/op_result.h"
 

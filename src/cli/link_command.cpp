@@ -1,11 +1,11 @@
 // plnctl's controller commands: send, capture, bank, group, measure, result. They run on the
 // same link code as the windows; message boxes become lines on stderr.
-#include "cli_commands.h"
-#include "cli_link.h"
-#include "cli_texts.h"
-#include "json_report.h"
-#include "reply_output.h"
-#include "cli_operation_view.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_link.h"
+#include "cli/cli_texts.h"
+#include "cli/json_report.h"
+#include "cli/reply_output.h"
+#include "cli/cli_operation_view.h"
 
 #include "link/controller_commands.h"
 #include "link/judgement.h"

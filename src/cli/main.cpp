@@ -1,9 +1,9 @@
 // plnctl [OPTIONS] COMMAND [ARGUMENTS]: the options and commands are those of option_table.cpp.
-#include "cli_commands.h"
-#include "cli_help.h"
-#include "cli_language.h"
-#include "cli_parser.h"
-#include "cli_texts.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_help.h"
+#include "cli/cli_language.h"
+#include "cli/cli_parser.h"
+#include "cli/cli_texts.h"
 
 #include "app/com_settings.h"
 #include "app/program_folder.h"

@@ -1,4 +1,4 @@
-#include "option_table.h"
+#include "cli/option_table.h"
 
 #include <algorithm>
 

@@ -2,11 +2,11 @@
 // where a controller answers. The probe asks each free port, at each speed of the serial
 // settings dialog, for the first header value of its image format, which changes nothing on
 // the controller and is answered with a number from 0 to 255.
-#include "cli_commands.h"
-#include "cli_texts.h"
-#include "json_report.h"
-#include "serial_ports.h"
-#include "stderr_prompter.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_texts.h"
+#include "cli/json_report.h"
+#include "cli/serial_ports.h"
+#include "cli/stderr_prompter.h"
 
 #include "app/app_state.h"
 #include "app/messages.h"

@@ -1,6 +1,6 @@
-#include "private_work_folder.h"
+#include "cli/private_work_folder.h"
 
-#include "image/leftover_files.h"
+#include "files/leftover_files.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "progress_printer.h"
+#include "cli/progress_printer.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "reply_output.h"
+#include "cli/reply_output.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "serial_ports.h"
+#include "cli/serial_ports.h"
 
 #include "link/port_names.h"
 

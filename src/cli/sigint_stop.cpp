@@ -1,4 +1,4 @@
-#include "sigint_stop.h"
+#include "cli/sigint_stop.h"
 
 #include "link/command_channel.h"
 

@@ -1,11 +1,11 @@
 // plnctl xmodem recv|send FILE: one bare XMODEM transfer over the chosen link, with no
 // command before it (the controller, or a test peer, is already waiting). On TCP the
 // controller's closing reply is still taken.
-#include "cli_commands.h"
-#include "cli_link.h"
-#include "cli_texts.h"
-#include "progress_printer.h"
-#include "sigint_stop.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_link.h"
+#include "cli/cli_texts.h"
+#include "cli/progress_printer.h"
+#include "cli/sigint_stop.h"
 
 #include "link/link_error.h"
 #include "xmodem/transfer_control.h"

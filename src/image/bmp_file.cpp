@@ -1,6 +1,6 @@
 #include "image/bmp_file.h"
 
-#include "image/file_util.h"
+#include "files/file_util.h"
 #include "image/pixel_conversion.h"
 
 #include <cerrno>

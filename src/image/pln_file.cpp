@@ -1,6 +1,6 @@
 #include "image/pln_file.h"
 
-#include "image/file_util.h"
+#include "files/file_util.h"
 
 #include <cerrno>
 #include <cstdio>

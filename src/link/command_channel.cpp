@@ -1,8 +1,8 @@
-#include "command_channel.h"
+#include "link/command_channel.h"
 
-#include "framing.h"
-#include "link_error.h"
-#include "port_names.h"
+#include "link/framing.h"
+#include "link/link_error.h"
+#include "link/port_names.h"
 
 #include <algorithm>
 #include <cctype>

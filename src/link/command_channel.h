@@ -5,13 +5,13 @@
 
 #include "app/app_state.h"
 #include "app/messages.h"
-#include "clock.h"
-#include "link_session.h"
-#include "serial_port.h"
-#include "socket_layer.h"
-#include "status_log.h"
-#include "telnet_text.h"
-#include "transfer_mark.h"
+#include "link/clock.h"
+#include "link/link_session.h"
+#include "link/serial_port.h"
+#include "link/socket_layer.h"
+#include "link/status_log.h"
+#include "link/telnet_text.h"
+#include "link/transfer_mark.h"
 
 #include <filesystem>
 #include <functional>

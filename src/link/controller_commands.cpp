@@ -1,6 +1,6 @@
-#include "controller_commands.h"
+#include "link/controller_commands.h"
 
-#include "command_channel.h"
+#include "link/command_channel.h"
 
 namespace {
 

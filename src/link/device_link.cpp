@@ -1,9 +1,9 @@
-#include "device_link.h"
+#include "link/device_link.h"
 
-#include "qt_serial_port.h"
-#include "qt_tcp_socket.h"
-#include "qt_waiter.h"
-#include "steady_clock.h"
+#include "link/qt_serial_port.h"
+#include "link/qt_tcp_socket.h"
+#include "link/qt_waiter.h"
+#include "link/steady_clock.h"
 
 namespace {
 

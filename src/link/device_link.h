@@ -4,14 +4,14 @@
 
 #include "app/app_state.h"
 #include "app/messages.h"
-#include "clock.h"
-#include "command_channel.h"
-#include "controller_commands.h"
-#include "link_session.h"
-#include "serial_port.h"
-#include "socket_layer.h"
-#include "status_log.h"
-#include "tcp_socket.h"
+#include "link/clock.h"
+#include "link/command_channel.h"
+#include "link/controller_commands.h"
+#include "link/link_session.h"
+#include "link/serial_port.h"
+#include "link/socket_layer.h"
+#include "link/status_log.h"
+#include "link/tcp_socket.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "framing.h"
+#include "link/framing.h"
 
 #include "app/text_codec.h"
 

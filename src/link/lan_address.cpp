@@ -1,4 +1,4 @@
-#include "lan_address.h"
+#include "link/lan_address.h"
 
 #include "app/text_codec.h"
 

@@ -17,4 +17,4 @@ private:
     std::string source_;
 };
 
-#include "error_numbers.h"
+#include "link/error_numbers.h"

@@ -1,8 +1,8 @@
-#include "link_session.h"
+#include "link/link_session.h"
 
-#include "clock.h"
-#include "command_channel.h"
-#include "socket_layer.h"
+#include "link/clock.h"
+#include "link/command_channel.h"
+#include "link/socket_layer.h"
 
 #include <algorithm>
 #include <exception>

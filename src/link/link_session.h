@@ -5,9 +5,9 @@
 // hears of each change.
 
 #include "app/app_state.h"
-#include "lan_address.h"
-#include "link_notifier.h"
-#include "status_log.h"
+#include "link/lan_address.h"
+#include "link/link_notifier.h"
+#include "link/status_log.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "port_names.h"
+#include "link/port_names.h"
 
 #include <QDir>
 #include <QFileInfo>

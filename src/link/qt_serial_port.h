@@ -1,8 +1,8 @@
 #pragma once
 // SerialPort over QSerialPort.
 
-#include "serial_latency.h"
-#include "serial_port.h"
+#include "link/serial_latency.h"
+#include "link/serial_port.h"
 
 #include <QObject>
 #include <QSerialPort>

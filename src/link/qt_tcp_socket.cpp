@@ -1,6 +1,6 @@
-#include "qt_tcp_socket.h"
+#include "link/qt_tcp_socket.h"
 
-#include "link_error.h"
+#include "link/link_error.h"
 
 QtTcpSocket::QtTcpSocket()
 {

@@ -1,7 +1,7 @@
 #pragma once
 // TcpSocket over QTcpSocket, with Qt's states mapped to the 0..9 numbering.
 
-#include "tcp_socket.h"
+#include "link/tcp_socket.h"
 
 #include <QObject>
 #include <QTcpSocket>

@@ -1,4 +1,4 @@
-#include "qt_waiter.h"
+#include "link/qt_waiter.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -2,7 +2,7 @@
 // The real Waiter: sleeps in a QEventLoop until a timer at the deadline or wake() (connected to
 // the socket's readyRead and state changes) ends it, so a wait costs no processor time.
 
-#include "clock.h"
+#include "link/clock.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "serial_latency.h"
+#include "link/serial_latency.h"
 
 #if defined(__linux__)
 #include <linux/serial.h>

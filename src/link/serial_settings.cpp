@@ -1,4 +1,4 @@
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 #include "app/com_settings.h"
 

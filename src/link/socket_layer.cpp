@@ -1,6 +1,6 @@
-#include "socket_layer.h"
+#include "link/socket_layer.h"
 
-#include "link_error.h"
+#include "link/link_error.h"
 
 #include <algorithm>
 #include <cmath>

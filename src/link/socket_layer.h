@@ -4,9 +4,9 @@
 // stop and time-out results, the readable state, the disconnect routine and fncWaitMs.
 
 #include "app/app_state.h"
-#include "clock.h"
-#include "status_log.h"
-#include "tcp_socket.h"
+#include "link/clock.h"
+#include "link/status_log.h"
+#include "link/tcp_socket.h"
 
 #include <array>
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "error_numbers.h"  // the byte and block receive end with kXmStopped or kXmTimeout
+#include "link/error_numbers.h"  // the byte and block receive end with kXmStopped or kXmTimeout
 
 inline constexpr int kSockFrameSize = 289;     // every escaped block goes out as one frame of this size
 inline constexpr int kSockBlockSize = 133;     // elements of a received block

@@ -1,7 +1,7 @@
 #pragma once
 // The real millisecond counter: monotonic, unaffected by changes of the wall clock.
 
-#include "clock.h"
+#include "link/clock.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "telnet_text.h"
+#include "link/telnet_text.h"
 
 void TelnetTextFilter::take(const std::string& arrived, std::string& text, std::string& answers)
 {

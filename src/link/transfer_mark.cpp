@@ -1,6 +1,6 @@
 #include "link/transfer_mark.h"
 
-#include "image/leftover_files.h"
+#include "files/leftover_files.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "auto_convert.h"
+#include "operations/auto_convert.h"
 
-#include "batch_file_step.h"
-#include "operation_frame.h"
+#include "operations/batch_file_step.h"
+#include "operations/operation_frame.h"
 
-#include "image/file_util.h"
+#include "files/file_util.h"
 #include "image/raw_conversion.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include "app/file_dialogs.h"
 #include "app/messages.h"
 #include "link/clock.h"
-#include "operation_view.h"
+#include "operations/operation_view.h"
 
 #include <string>
 

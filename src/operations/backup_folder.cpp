@@ -1,7 +1,7 @@
-#include "backup_folder.h"
+#include "operations/backup_folder.h"
 
-#include "image/file_util.h"
-#include "image/leftover_files.h"
+#include "files/file_util.h"
+#include "files/leftover_files.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "backup_manifest.h"
+#include "operations/backup_manifest.h"
 
-#include "image/file_util.h"
+#include "files/file_util.h"
 
 #include <QCryptographicHash>
 

@@ -1,7 +1,7 @@
-#include "bank_operations.h"
+#include "operations/bank_operations.h"
 
 #include "link/link_error.h"
-#include "transfer_steps.h"
+#include "operations/transfer_steps.h"
 #include "xmodem/transfer_control.h"
 
 #include <cstdio>

@@ -4,7 +4,7 @@
 // operation frame (operation_frame.h) and returns True on success; the caller shows Message 1.
 // Backup files are opaque: the bytes the controller sends, a multiple of 128.
 
-#include "operation_frame.h"
+#include "operations/operation_frame.h"
 
 #include "link/controller_commands.h"
 

@@ -1,4 +1,4 @@
-#include "batch_file_step.h"
+#include "operations/batch_file_step.h"
 
 #include "app/messenger_image_reporter.h"
 #include "image/raw_conversion.h"

@@ -1,9 +1,9 @@
-#include "controller_backup.h"
+#include "operations/controller_backup.h"
 
-#include "backup_folder.h"
-#include "backup_manifest.h"
+#include "operations/backup_folder.h"
+#include "operations/backup_manifest.h"
 
-#include "given_path_dialogs.h"
+#include "operations/given_path_dialogs.h"
 
 #include <system_error>
 

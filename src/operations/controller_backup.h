@@ -5,8 +5,8 @@
 // and restore and the window's whole-controller commands run this same code; they see its
 // progress through ControllerBackupProgress and stop it through the same interface.
 
-#include "bank_operations.h"
-#include "operation_view.h"
+#include "operations/bank_operations.h"
+#include "operations/operation_view.h"
 
 #include "link/device_link.h"
 

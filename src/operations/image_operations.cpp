@@ -1,8 +1,8 @@
-#include "image_operations.h"
+#include "operations/image_operations.h"
 
 #include "image/bmp_to_raw.h"
 #include "image/pln_file.h"
-#include "transfer_steps.h"
+#include "operations/transfer_steps.h"
 #include "xmodem/transfer_control.h"
 
 #include <charconv>

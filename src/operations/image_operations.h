@@ -6,7 +6,7 @@
 // workFolder is where the work files go: the program's TMP folder for the windows, a private
 // folder for plnctl (so it never touches the files a running PLNTOOL shows).
 
-#include "operation_frame.h"
+#include "operations/operation_frame.h"
 
 #include "image/image_reporter.h"
 #include "image/image_workspace.h"

@@ -1,4 +1,4 @@
-#include "operation_frame.h"
+#include "operations/operation_frame.h"
 
 #include "link/link_error.h"
 #include "xmodem/transfer_control.h"

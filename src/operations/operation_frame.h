@@ -25,7 +25,7 @@
 // also when the body returns early or throws, the progress bar is hidden, the main window is
 // enabled again and the window is unloaded.
 
-#include "operation_view.h"
+#include "operations/operation_view.h"
 
 #include "app/file_dialogs.h"
 #include "app/op_result.h"

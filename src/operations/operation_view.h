@@ -4,7 +4,7 @@
 // disabling the main window while the operation runs. The stop request is gStopRequest in
 // AppState: the window's Stop button sets it, the transfers read it.
 //
-// The GUI implements it with frmWait (src/ui/frm_wait.h), plnctl with lines on stderr, the
+// The GUI implements it with frmWait (src/ui/windows/frm_wait.h), plnctl with lines on stderr, the
 // tests with a recording fake. An operation never talks to a view directly for the frame's
 // steps: it runs inside runOperation (operation_frame.h), which owns the frame.
 

@@ -1,4 +1,4 @@
-#include "transfer_steps.h"
+#include "operations/transfer_steps.h"
 
 #include "xmodem/transfer_control.h"
 

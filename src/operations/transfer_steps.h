@@ -4,7 +4,7 @@
 // frame (Message 22) after the transfer control has stopped the controller's side of the
 // transfer and read away its closing line, so the next command gets its own reply.
 
-#include "operation_frame.h"
+#include "operations/operation_frame.h"
 
 #include <cstdint>
 #include <filesystem>

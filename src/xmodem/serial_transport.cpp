@@ -1,6 +1,6 @@
-#include "serial_transport.h"
+#include "xmodem/serial_transport.h"
 
-#include "xm_protocol.h"
+#include "xmodem/xm_protocol.h"
 
 void xmPauseOneSecond(Clock& clock, Waiter& waiter)
 {

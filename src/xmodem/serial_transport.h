@@ -3,8 +3,8 @@
 // deadline through the Waiter with every window event running, and look at gStopRequest
 // on every pass.
 
-#include "xm_protocol.h"
-#include "xm_transport.h"
+#include "xmodem/xm_protocol.h"
+#include "xmodem/xm_transport.h"
 
 #include "app/app_state.h"
 #include "app/prompter.h"

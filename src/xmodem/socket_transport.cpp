@@ -1,7 +1,7 @@
-#include "socket_transport.h"
+#include "xmodem/socket_transport.h"
 
-#include "serial_transport.h"
-#include "xm_protocol.h"
+#include "xmodem/serial_transport.h"
+#include "xmodem/xm_protocol.h"
 
 int XmSocketTransport::receiveFirst(int packetSize, int64_t)
 {

@@ -3,7 +3,7 @@
 // and come in through the block receive, which undoes the escaping. The socket time-out
 // (LinkError 40006) passes through to the caller.
 
-#include "xm_transport.h"
+#include "xmodem/xm_transport.h"
 
 #include "link/socket_layer.h"
 

@@ -1,12 +1,12 @@
-#include "transfer_control.h"
+#include "xmodem/transfer_control.h"
 
-#include "serial_transport.h"
-#include "socket_transport.h"
-#include "xm_limits.h"
-#include "xm_receiver.h"
-#include "xm_sender.h"
+#include "xmodem/serial_transport.h"
+#include "xmodem/socket_transport.h"
+#include "xmodem/xm_limits.h"
+#include "xmodem/xm_receiver.h"
+#include "xmodem/xm_sender.h"
 
-#include "image/file_util.h"
+#include "files/file_util.h"
 #include "link/link_error.h"
 
 #include <algorithm>

@@ -6,8 +6,8 @@
 
 #include "app/op_result.h"
 #include "link/device_link.h"
-#include "transfer_view.h"
-#include "xm_protocol.h"  // the transfer status values kXmComplete ... kXmCancelled
+#include "xmodem/transfer_view.h"
+#include "xmodem/xm_protocol.h"  // the transfer status values kXmComplete ... kXmCancelled
 
 #include <filesystem>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "transfer_estimate.h"
+#include "xmodem/transfer_estimate.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // What a file transfer shows while it runs: the received byte counter (lblRead) and the send
 // progress bar (ProgressBar1) of the operation window. The window, plnctl and tests implement it.
 
-#include "transfer_estimate.h"
+#include "xmodem/transfer_estimate.h"
 
 #include <cstdint>
 #include <string>

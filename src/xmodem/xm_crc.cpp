@@ -1,4 +1,4 @@
-#include "xm_protocol.h"
+#include "xmodem/xm_protocol.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
-#include "xm_receiver.h"
+#include "xmodem/xm_receiver.h"
 
-#include "xm_limits.h"
-#include "xm_protocol.h"
+#include "xmodem/xm_limits.h"
+#include "xmodem/xm_protocol.h"
 
 #include <algorithm>
 

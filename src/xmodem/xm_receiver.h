@@ -2,8 +2,8 @@
 // Receiving one file from the controller: CRC-16 packets first, the checksum variant when the
 // sender does not start.
 
-#include "transfer_view.h"
-#include "xm_transport.h"
+#include "xmodem/transfer_view.h"
+#include "xmodem/xm_transport.h"
 
 #include <cstddef>
 #include <cstdint>

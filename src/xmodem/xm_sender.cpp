@@ -1,7 +1,7 @@
-#include "xm_sender.h"
+#include "xmodem/xm_sender.h"
 
-#include "xm_limits.h"
-#include "xm_protocol.h"
+#include "xmodem/xm_limits.h"
+#include "xmodem/xm_protocol.h"
 
 #include <algorithm>
 #include <cstring>

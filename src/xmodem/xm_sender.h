@@ -2,8 +2,8 @@
 // Sending one file to the controller; the controller's start request chooses CRC-16 or
 // checksum packets.
 
-#include "transfer_view.h"
-#include "xm_transport.h"
+#include "xmodem/transfer_view.h"
+#include "xmodem/xm_transport.h"
 
 #include <cstdint>
 #include <span>

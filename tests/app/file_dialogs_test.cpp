@@ -1,5 +1,5 @@
 // The name a file dialog's choice stands for, and the last file each kind remembers.
-#include "file_dialogs.h"
+#include "app/file_dialogs.h"
 #include "scripted_file_dialogs.h"
 #include "temp_folder.h"
 

@@ -1,5 +1,5 @@
-#include "ini_file.h"
-#include "ini_read.h"
+#include "app/ini_file.h"
+#include "app/ini_read.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

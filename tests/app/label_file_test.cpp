@@ -1,4 +1,4 @@
-#include "label_file.h"
+#include "app/label_file.h"
 #include "temp_folder.h"
 
 #include <QStringEncoder>

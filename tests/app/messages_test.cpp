@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "app/messages.h"
 #include "recording_prompter.h"
 #include "temp_folder.h"
 

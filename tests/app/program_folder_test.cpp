@@ -1,9 +1,9 @@
 // Where Setting.ini and the working folders go: in place, or a folder of the user's own whose
 // first Setting.ini speaks the locale's language; the package's shared folder is never written,
 // whoever runs the program (these tests run as root on CI, as the package's users may).
-#include "program_folder.h"
+#include "app/program_folder.h"
 #include "recording_prompter.h"
-#include "settings.h"
+#include "app/settings.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "recording_prompter.h"
-#include "settings.h"
+#include "app/settings.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 // Settings, message and label files as a shared PC leaves them: folders and FIFOs in their
 // place, symlinks, read-only files, byte-order marks, and a system locale with a decimal comma.
-#include "com_settings.h"
-#include "ini_file.h"
-#include "label_file.h"
+#include "app/com_settings.h"
+#include "app/ini_file.h"
+#include "app/label_file.h"
 #include "recording_prompter.h"
-#include "settings.h"
+#include "app/settings.h"
 #include "temp_folder.h"
-#include "text_codec.h"
+#include "app/text_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The man page and the bash completion against plnctl's option table: every option and
 // command of the table is in both, with the same options per command, and neither names an
 // option the table does not have. And every Japanese line takes its English key's arguments.
-#include "backup_progress.h"
-#include "cli_help.h"
-#include "cli_texts.h"
-#include "option_table.h"
-#include "progress_printer.h"
+#include "cli/backup_progress.h"
+#include "cli/cli_help.h"
+#include "cli/cli_texts.h"
+#include "cli/option_table.h"
+#include "cli/progress_printer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The four text files of the program folder: every key the program looks up is there in both
 // languages with a value of the right form, both label files label the same controls, and the
 // Japanese files come back from CP932 exactly as written in their UTF-8 sources.
-#include "ini_file.h"
+#include "app/ini_file.h"
 
 #include <gtest/gtest.h>
 

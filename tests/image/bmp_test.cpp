@@ -1,6 +1,6 @@
 #include "image/bmp_file.h"
 #include "image/bmp_to_raw.h"
-#include "image/file_util.h"
+#include "files/file_util.h"
 #include "image_test_support.h"
 
 #include <gtest/gtest.h>

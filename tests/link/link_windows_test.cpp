@@ -1,14 +1,14 @@
 // The link's windows on the offscreen platform: the real main window, the link over fakes.
 #include "link_fixture.h"
 
-#include "connection_panel.h"
-#include "frm_com_set.h"
-#include "frm_lan_set.h"
-#include "frm_main.h"
-#include "link_controls.h"
-#include "measure_panel.h"
-#include "telnet_set.h"
-#include "control_index.h"
+#include "ui/panels/connection_panel.h"
+#include "ui/windows/frm_com_set.h"
+#include "ui/windows/frm_lan_set.h"
+#include "ui/windows/frm_main.h"
+#include "ui/panels/link_controls.h"
+#include "ui/panels/measure_panel.h"
+#include "ui/windows/telnet_set.h"
+#include "ui/qt/control_index.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // new one is complete, and what killed runs left beside it is cleared by the next run.
 #include "operations/backup_folder.h"
 
-#include "image/file_util.h"
+#include "files/file_util.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -4,12 +4,12 @@
 #include "scripted_file_dialogs.h"
 #include "sim_process.h"
 
-#include "bank_menus.h"
-#include "control_index.h"
-#include "frm_main.h"
-#include "frm_wait.h"
-#include "link_controls.h"
-#include "qt_file_dialogs.h"
+#include "ui/panels/bank_menus.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_main.h"
+#include "ui/windows/frm_wait.h"
+#include "ui/panels/link_controls.h"
+#include "ui/qt/qt_file_dialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>

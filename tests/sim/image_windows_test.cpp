@@ -4,12 +4,12 @@
 #include "scripted_file_dialogs.h"
 #include "sim_process.h"
 
-#include "control_index.h"
-#include "frm_main.h"
-#include "image_controls.h"
-#include "link_controls.h"
-#include "picture_box.h"
-#include "pln_application.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_main.h"
+#include "ui/panels/image_controls.h"
+#include "ui/panels/link_controls.h"
+#include "ui/qt/picture_box.h"
+#include "ui/shell/pln_application.h"
 
 #include "image/gain.h"
 #include "image/pln_file.h"

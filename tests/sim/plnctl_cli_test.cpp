@@ -4,7 +4,7 @@
 #include "plnctl_fixture.h"
 #include "sim_process.h"
 
-#include "option_table.h"
+#include "cli/option_table.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

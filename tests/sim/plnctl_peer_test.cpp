@@ -2,7 +2,7 @@
 // and control bytes, a flood without a line end, a serial device that vanishes mid-wait, and
 // command lines that name no usable link.
 #include "plnctl_fixture.h"
-#include "reply_output.h"
+#include "cli/reply_output.h"
 
 #include <gtest/gtest.h>
 

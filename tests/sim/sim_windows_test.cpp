@@ -3,13 +3,13 @@
 #include "link_fixture.h"
 #include "sim_process.h"
 
-#include "control_index.h"
-#include "frm_main.h"
-#include "image_controls.h"
-#include "link_controls.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_main.h"
+#include "ui/panels/image_controls.h"
+#include "ui/panels/link_controls.h"
 #include "scripted_file_dialogs.h"
-#include "measure_panel.h"
-#include "pln_application.h"
+#include "ui/panels/measure_panel.h"
+#include "ui/shell/pln_application.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -6,11 +6,11 @@
 #include "scripted_file_dialogs.h"
 #include "sim_process.h"
 
-#include "control_index.h"
-#include "frm_main.h"
-#include "frm_wait.h"
-#include "link_controls.h"
-#include "whole_backup_menus.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_main.h"
+#include "ui/windows/frm_wait.h"
+#include "ui/panels/link_controls.h"
+#include "ui/panels/whole_backup_menus.h"
 
 #include "operations/controller_backup.h"
 

@@ -2,7 +2,7 @@
 // A Prompter for tests: answers from a script (OK when the script is empty) and records
 // every box shown.
 
-#include "prompter.h"
+#include "app/prompter.h"
 
 #include <deque>
 #include <vector>

@@ -3,10 +3,10 @@
 //   batch_window_shot PROGRAM_FOLDER LANGUAGE(0 Japanese, 1 English) SECONDS [FOLDER]
 // With FOLDER it shows frmDirSearch opened there instead.
 
-#include "file_dialogs.h"
-#include "frm_bin_bmp_conv.h"
-#include "frm_dir_browser.h"
-#include "messages.h"
+#include "app/file_dialogs.h"
+#include "ui/windows/frm_bin_bmp_conv.h"
+#include "ui/windows/frm_dir_browser.h"
+#include "app/messages.h"
 #include "recording_prompter.h"
 
 #include <QApplication>

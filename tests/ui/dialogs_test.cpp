@@ -1,10 +1,10 @@
 // The option dialog, the About box, the help file and the message boxes.
 
-#include "control_index.h"
-#include "frm_about.h"
-#include "frm_option.h"
-#include "message_box_prompter.h"
-#include "messages.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_about.h"
+#include "ui/windows/frm_option.h"
+#include "ui/qt/message_box_prompter.h"
+#include "app/messages.h"
 #include "recording_prompter.h"
 #include "temp_folder.h"
 

@@ -5,14 +5,14 @@
 // mouse and the histogram window.
 //   image_shots PROGRAM_FOLDER PLNSIM LANGUAGE(0 Japanese, 1 English) OUT_FOLDER
 
-#include "control_index.h"
-#include "frm_histogram.h"
-#include "frm_main.h"
-#include "image_controls.h"
-#include "link_controls.h"
-#include "picture_box.h"
-#include "pln_application.h"
-#include "qt_file_dialogs.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_histogram.h"
+#include "ui/windows/frm_main.h"
+#include "ui/panels/image_controls.h"
+#include "ui/panels/link_controls.h"
+#include "ui/qt/picture_box.h"
+#include "ui/shell/pln_application.h"
+#include "ui/qt/qt_file_dialogs.h"
 #include "recording_prompter.h"
 
 #include "link/device_link.h"

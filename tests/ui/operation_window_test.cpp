@@ -1,7 +1,7 @@
 // The operation window and the common file dialog.
 
-#include "frm_wait.h"
-#include "qt_file_dialogs.h"
+#include "ui/windows/frm_wait.h"
+#include "ui/qt/qt_file_dialogs.h"
 #include "temp_folder.h"
 
 #include <QApplication>

@@ -1,17 +1,17 @@
 // The label files shipped in the program folder caption every control of the windows built
 // here, in both languages: no caption is left as it was before the labels.
 
-#include "frm_about.h"
-#include "frm_bin_bmp_conv.h"
-#include "frm_dir_browser.h"
-#include "frm_histogram.h"
-#include "frm_main.h"
-#include "frm_option.h"
-#include "messages.h"
-#include "picture_box.h"
+#include "ui/windows/frm_about.h"
+#include "ui/windows/frm_bin_bmp_conv.h"
+#include "ui/windows/frm_dir_browser.h"
+#include "ui/windows/frm_histogram.h"
+#include "ui/windows/frm_main.h"
+#include "ui/windows/frm_option.h"
+#include "app/messages.h"
+#include "ui/qt/picture_box.h"
 #include "recording_prompter.h"
 #include "scripted_file_dialogs.h"
-#include "window_labels.h"
+#include "ui/qt/window_labels.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -22,7 +22,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include "control_index.h"
+#include "ui/qt/control_index.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // files, the serial port hook, the language written back, the connection controls, and every
 // way of quitting running the exit routine once.
 
-#include "control_index.h"
-#include "frm_main.h"
-#include "picture_box.h"
-#include "pln_application.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_main.h"
+#include "ui/qt/picture_box.h"
+#include "ui/shell/pln_application.h"
 #include "recording_prompter.h"
 #include "temp_folder.h"
 

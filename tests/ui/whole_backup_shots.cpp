@@ -3,13 +3,13 @@
 // serial line and takes the shot with ImageMagick's import while frmWait counts the files.
 //   whole_backup_shots PROGRAM_FOLDER PLNSIM LANGUAGE(0 Japanese, 1 English) OUT_FOLDER
 
-#include "control_index.h"
-#include "frm_main.h"
-#include "link_controls.h"
-#include "pln_application.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_main.h"
+#include "ui/panels/link_controls.h"
+#include "ui/shell/pln_application.h"
 #include "recording_prompter.h"
 #include "scripted_file_dialogs.h"
-#include "whole_backup_menus.h"
+#include "ui/panels/whole_backup_menus.h"
 
 #include "link/device_link.h"
 

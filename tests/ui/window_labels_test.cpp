@@ -1,10 +1,10 @@
 // Captions and fonts from the label file: kinds of control, arrays, case, the window itself,
 // the bank menus, malformed lines and CP932 texts.
 
-#include "control_index.h"
-#include "frm_main.h"
+#include "ui/qt/control_index.h"
+#include "ui/windows/frm_main.h"
 #include "temp_folder.h"
-#include "window_labels.h"
+#include "ui/qt/window_labels.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -4,19 +4,19 @@
 // Writes main-<lang>-screen.png (the whole 1366 x 768 screen with the window as it opens),
 // main-<lang>-minimum.png, messagebox-<lang>.png, filedialog-<lang>.png, and the dialogs
 // (lanset, comset, telnet, option, about) and each menu (menu-<name>-<lang>.png).
-#include "bank_menus.h"
-#include "batch_menu.h"
-#include "frm_bin_bmp_conv.h"
-#include "frm_dir_browser.h"
-#include "frm_lan_set.h"
-#include "frm_wait.h"
-#include "qt_file_dialogs.h"
-#include "whole_backup_menus.h"
-#include "frm_main.h"
-#include "link_controls.h"
+#include "ui/panels/bank_menus.h"
+#include "ui/panels/batch_menu.h"
+#include "ui/windows/frm_bin_bmp_conv.h"
+#include "ui/windows/frm_dir_browser.h"
+#include "ui/windows/frm_lan_set.h"
+#include "ui/windows/frm_wait.h"
+#include "ui/qt/qt_file_dialogs.h"
+#include "ui/panels/whole_backup_menus.h"
+#include "ui/windows/frm_main.h"
+#include "ui/panels/link_controls.h"
 #include "link/device_link.h"
-#include "message_box_prompter.h"
-#include "pln_application.h"
+#include "ui/qt/message_box_prompter.h"
+#include "ui/shell/pln_application.h"
 #include "temp_folder.h"
 
 #include <QApplication>
