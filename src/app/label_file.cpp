@@ -1,5 +1,6 @@
 #include "app/label_file.h"
 
+#include "app/app_state.h"
 #include "app/ini_file.h"
 #include "app/text_codec.h"
 

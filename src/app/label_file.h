@@ -1,10 +1,10 @@
 #pragma once
 // The label file of a window: which control gets which caption and font.
 
-#include "app/app_state.h"
-
 #include <string>
 #include <vector>
+
+struct AppState;
 
 inline constexpr int kMinLabelFontSize = 1;
 inline constexpr int kMaxLabelFontSize = 72;

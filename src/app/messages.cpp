@@ -1,5 +1,6 @@
 #include "app/messages.h"
 
+#include "app/app_state.h"
 #include "app/ini_read.h"
 #include "app/text_codec.h"
 

@@ -1,10 +1,11 @@
 #pragma once
 // Message texts of the current language and the message boxes built from them.
 
-#include "app/app_state.h"
 #include "app/prompter.h"
 
 #include <string>
+
+struct AppState;
 
 class Messenger {
 public:

@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include "app/app_state.h"
 #include "app/com_settings.h"
 #include "app/ini_file.h"
 #include "app/ini_read.h"

@@ -1,8 +1,9 @@
 #pragma once
 // Setting.ini: the serial port, its line settings, the serial terminator and the language.
 
-#include "app/app_state.h"
 #include "app/messages.h"
+
+struct AppState;
 
 // Reads OPERATION/Language (writing "Japanese" when missing or empty) into gLanguage.
 // Returns false when the settings error was reported and the program must end.

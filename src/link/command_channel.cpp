@@ -1,5 +1,6 @@
 #include "link/command_channel.h"
 
+#include "app/app_state.h"
 #include "link/framing.h"
 #include "link/link_error.h"
 #include "link/port_names.h"

@@ -3,7 +3,7 @@
 // out, one reply line back, and the three conditions the channel reports itself (no link,
 // no reply, "ER").
 
-#include "app/app_state.h"
+#include "app/link_settings.h"
 #include "app/messages.h"
 #include "link/clock.h"
 #include "link/link_session.h"
@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+struct AppState;
 
 inline constexpr int64_t kSerialReplyMs = 5000;
 inline constexpr int64_t kLanReplyMs = 5000;

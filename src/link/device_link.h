@@ -2,7 +2,7 @@
 // Everything the link needs for one AppState: clock, waiter, serial port, socket, the socket
 // layer, the command channel and the link's owner (LinkSession). The windows, plnctl and the tests build the same thing.
 
-#include "app/app_state.h"
+#include "app/link_settings.h"
 #include "app/messages.h"
 #include "link/clock.h"
 #include "link/command_channel.h"
@@ -14,6 +14,8 @@
 #include "link/tcp_socket.h"
 
 #include <memory>
+
+struct AppState;
 
 class DeviceLink {
 public:

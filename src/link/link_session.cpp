@@ -1,5 +1,6 @@
 #include "link/link_session.h"
 
+#include "app/app_state.h"
 #include "link/clock.h"
 #include "link/command_channel.h"
 #include "link/socket_layer.h"
@@ -29,6 +30,11 @@ bool stillConnecting(int state)
 LinkSession::LinkSession(AppState& state, Clock& clock, SocketLayer& sockets)
     : state_(state), clock_(clock), sockets_(sockets)
 {
+}
+
+LinkMode LinkSession::mode() const
+{
+    return LinkMode(state_.gLinkMode);
 }
 
 void LinkSession::setMode(LinkMode mode)

@@ -4,7 +4,7 @@
 // go through it, so gLinkMode changes in one place and every view of the link (LinkNotifier)
 // hears of each change.
 
-#include "app/app_state.h"
+#include "app/link_settings.h"
 #include "link/lan_address.h"
 #include "link/link_notifier.h"
 #include "link/status_log.h"
@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+
+struct AppState;
 
 class Clock;
 class CommandChannel;
@@ -46,7 +48,7 @@ public:
     // The views read the link afresh.
     void changed() { notifier_.notify(); }
 
-    LinkMode mode() const { return LinkMode(state_.gLinkMode); }
+    LinkMode mode() const;
     // Sets gLinkMode and tells the views.
     void setMode(LinkMode mode);
     // True while a LAN connect is being watched: the views show the LAN link as on its way.

@@ -1,5 +1,6 @@
 #include "link/socket_layer.h"
 
+#include "app/app_state.h"
 #include "link/link_error.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // XMODEM transfer share: text, byte and telnet-escaped block send and receive with their
 // stop and time-out results, the readable state, the disconnect routine and fncWaitMs.
 
-#include "app/app_state.h"
+#include "app/link_settings.h"
 #include "link/clock.h"
 #include "link/status_log.h"
 #include "link/tcp_socket.h"
@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "link/error_numbers.h"  // the byte and block receive end with kXmStopped or kXmTimeout
+
+struct AppState;
 
 inline constexpr int kSockFrameSize = 289;     // every escaped block goes out as one frame of this size
 inline constexpr int kSockBlockSize = 133;     // elements of a received block

@@ -1,5 +1,6 @@
 #include "operations/bank_operations.h"
 
+#include "app/app_state.h"
 #include "link/link_error.h"
 #include "operations/transfer_steps.h"
 #include "xmodem/transfer_control.h"

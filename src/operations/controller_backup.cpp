@@ -1,5 +1,6 @@
 #include "operations/controller_backup.h"
 
+#include "app/app_state.h"
 #include "operations/backup_folder.h"
 #include "operations/backup_manifest.h"
 

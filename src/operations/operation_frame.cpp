@@ -1,5 +1,6 @@
 #include "operations/operation_frame.h"
 
+#include "app/app_state.h"
 #include "link/link_error.h"
 #include "xmodem/transfer_control.h"
 

@@ -1,5 +1,6 @@
 #include "xmodem/serial_transport.h"
 
+#include "app/app_state.h"
 #include "xmodem/xm_protocol.h"
 
 void xmPauseOneSecond(Clock& clock, Waiter& waiter)

@@ -6,12 +6,14 @@
 #include "xmodem/xm_protocol.h"
 #include "xmodem/xm_transport.h"
 
-#include "app/app_state.h"
+#include "app/link_settings.h"
 #include "app/prompter.h"
 #include "link/clock.h"
 #include "link/serial_port.h"
 
 #include <string>
+
+struct AppState;
 
 class XmSerialTransport : public XmTransport {
 public:

@@ -1,5 +1,6 @@
 #include "xmodem/transfer_control.h"
 
+#include "app/app_state.h"
 #include "xmodem/serial_transport.h"
 #include "xmodem/socket_transport.h"
 #include "xmodem/xm_limits.h"

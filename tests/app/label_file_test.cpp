@@ -1,4 +1,5 @@
 #include "app/label_file.h"
+#include "app/app_state.h"
 #include "temp_folder.h"
 
 #include <QStringEncoder>

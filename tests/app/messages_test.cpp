@@ -1,4 +1,5 @@
 #include "app/messages.h"
+#include "app/app_state.h"
 #include "recording_prompter.h"
 #include "temp_folder.h"
 

@@ -2,6 +2,7 @@
 // first Setting.ini speaks the locale's language; the package's shared folder is never written,
 // whoever runs the program (these tests run as root on CI, as the package's users may).
 #include "app/program_folder.h"
+#include "app/app_state.h"
 #include "recording_prompter.h"
 #include "app/settings.h"
 #include "temp_folder.h"

@@ -1,4 +1,5 @@
 #include "recording_prompter.h"
+#include "app/app_state.h"
 #include "app/settings.h"
 #include "temp_folder.h"
 

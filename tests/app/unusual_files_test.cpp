@@ -1,6 +1,7 @@
 // Settings, message and label files as a shared PC leaves them: folders and FIFOs in their
 // place, symlinks, read-only files, byte-order marks, and a system locale with a decimal comma.
 #include "app/com_settings.h"
+#include "app/app_state.h"
 #include "app/ini_file.h"
 #include "app/label_file.h"
 #include "recording_prompter.h"

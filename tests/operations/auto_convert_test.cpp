@@ -1,12 +1,13 @@
 // The automatic batch conversion under the operation window (recording view, recorded boxes).
 #include "operations/auto_convert.h"
 
+#include "../image/image_test_support.h"
+#include "app/app_state.h"
 #include "image/pln_file.h"
 #include "image/raw_conversion.h"
 #include "recording_operation_view.h"
 #include "recording_prompter.h"
 #include "scripted_file_dialogs.h"
-#include "../image/image_test_support.h"
 
 #include <gtest/gtest.h>
 
