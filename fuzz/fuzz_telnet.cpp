@@ -7,6 +7,7 @@
 //
 // Input: byte 0 and 1 seed the mixing and the cuts; the rest is the text (and the block).
 #include "fake_link.h"
+#include "app/app_state.h"
 #include "link/socket_layer.h"
 #include "link/telnet_text.h"
 
