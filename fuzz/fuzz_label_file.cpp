@@ -1,6 +1,7 @@
 // The label-file parser on any frmMain section, in both languages: no line makes it fail, and
 // every entry it gives is usable as it is (a name, a font size of 0 or 1..72).
 #include "fuzz_support.h"
+#include "app/app_state.h"
 #include "app/label_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
