@@ -2,16 +2,43 @@
 
 #include <cerrno>
 #include <charconv>
+#include <string>
 
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+namespace {
+
+// A killed writer whose parent has not collected it yet (a script that started it in the
+// background and is still running) is a zombie: it holds no file and no port any more, but
+// kill() still finds it. Its state letter in /proc/PID/stat, after the name in parentheses,
+// is 'Z'. The kernel's process table is read directly, with a bound of its own.
+bool isZombie(long pid)
+{
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[512];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    if (n <= 0)
+        return false;
+    const std::string_view stat(buffer, std::size_t(n));
+    const auto close = stat.rfind(')');
+    return close != std::string_view::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
+
+} // namespace
+
 bool writerIsGone(long pid)
 {
     if (pid <= 0)
         return false;
-    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    if (::kill(pid_t(pid), 0) != 0)
+        return errno == ESRCH;
+    return isZombie(pid);
 }
 
 std::optional<long> writerInName(std::string_view name, std::string_view prefix)

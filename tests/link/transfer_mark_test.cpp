@@ -23,6 +23,18 @@ long goneProcess()
     return child;
 }
 
+// A process that has ended and not been collected yet: a killed run whose parent script
+// still runs. Reap it with waitpid when done.
+pid_t uncollectedProcess()
+{
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    siginfo_t info{};
+    ::waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT);
+    return child;
+}
+
 void touch(const fs::path& path)
 {
     std::ofstream(path).put('\n');
@@ -52,6 +64,7 @@ TEST(TransferMark, OnlyTheMarkOfAGoneWriterForTheSameTargetIsTaken)
     const fs::path marks = folder.path();
     const std::string gone = std::to_string(goneProcess());
     const std::string alive = std::to_string(::getppid());
+    const pid_t zombie = uncollectedProcess();
     struct Case {
         const char* what;
         std::string name;
@@ -61,6 +74,7 @@ TEST(TransferMark, OnlyTheMarkOfAGoneWriterForTheSameTargetIsTaken)
         {"gone writer, same device", "transfer.plntool-" + gone + "-_dev_ttyUSB0", true},
         {"gone writer, same address", "transfer.plntool-" + gone + "-10.0.0.5_23", true},
         {"writer still running", "transfer.plntool-" + alive + "-_dev_ttyUSB0", false},
+        {"killed writer not yet collected", "transfer.plntool-" + std::to_string(zombie) + "-_dev_ttyUSB0", true},
         {"another device", "transfer.plntool-" + gone + "-_dev_ttyUSB1", false},
         {"a device whose name ends the same", "transfer.plntool-" + gone + "-x_dev_ttyUSB0", false},
         {"not our naming", "transfer-" + gone + "-_dev_ttyUSB0", false},
@@ -76,4 +90,5 @@ TEST(TransferMark, OnlyTheMarkOfAGoneWriterForTheSameTargetIsTaken)
         fs::remove(marks / c.name);
     }
     EXPECT_FALSE(takeLeftoverTransferMark(folder.path() / "missing", "/dev/ttyUSB0"));
+    ::waitpid(zombie, nullptr, 0);
 }
