@@ -2,7 +2,7 @@
 // The batch conversion window: the list of the batch (gFileNames) in a label with two scroll
 // bars of its own, and three buttons: convert file by file with a save dialog per file
 // (cmdOK), convert all into one folder under the progress window (cmdAuto), close (cmdCancel).
-// Layout and scroll arithmetic live in image/batch_window_layout.h, in twips.
+// Layout and scroll arithmetic live in window_models/batch_window_layout.h, in twips.
 
 #include "app/app_state.h"
 
