@@ -22,13 +22,11 @@ std::string BackupProgress::line(int language, int n, int total, const std::stri
 {
     std::string text = std::to_string(n) + "/" + std::to_string(total) + " " + name + "  " +
                        cliFormat(language, "%" PRIu64 " bytes", bytes);
-    // The run's share done stands for its bytes: the figures of one transfer of the whole.
-    const TransferFigures f = TransferFigures::compute(int64_t(fractionDone * 1e6), fractionDone > 0 ? 1000000 : 0,
-                                                       int64_t(fractionDone * 1e6), seconds, seconds);
     if (seconds >= 0.5 && bytes > 0)
         text += "  " + kilobytesPerSecond(double(bytes) / seconds);
-    if (f.secondsLeft)
-        text += "  " + cliFormat(language, "%s left", minutesSeconds(*f.secondsLeft).c_str());
+    // The rest of the run goes at the pace of its share done so far.
+    if (seconds >= 0.5 && fractionDone > 0.0 && fractionDone < 1.0)
+        text += "  " + cliFormat(language, "%s left", minutesSeconds(seconds / fractionDone - seconds).c_str());
     return text;
 }
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string_view>
 
-// True when no process with this id exists any more. A process of another user counts as
-// alive: its files are not ours to judge.
+// True when no process with this id exists any more, or only as a zombie its parent has not
+// collected. A process of another user counts as alive: its files are not ours to judge.
 bool writerIsGone(long pid);
 
 // The writer's process id in a name "<prefix><pid>-<anything>", or nullopt when the name is

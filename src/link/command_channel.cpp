@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "link/framing.h"
+#include "link/lan_address.h"
 #include "link/link_error.h"
 #include "link/port_names.h"
 
@@ -125,7 +126,7 @@ std::string CommandChannel::markTarget(bool lan)
 {
     if (lan) {
         const TcpSocket& socket = sockets_.socket();
-        return socket.remoteHost() + ":" + std::to_string(socket.remotePort());
+        return formatLanAddress(socket.remoteHost(), socket.remotePort());
     }
     return port_.isOpen() ? port_.config().device : resolver_(state_.gComPort);
 }
@@ -182,7 +183,7 @@ void CommandChannel::endLeftoverTransfer(bool lan, long logLabel)
             quietUntil = clock_.nowMs() + kLeftoverQuietMs;
     }
     telnet_.reset();
-    const std::string where = lan ? socket.remoteHost() + ":" + std::to_string(socket.remotePort()) : serialName();
+    const std::string where = lan ? formatLanAddress(socket.remoteHost(), socket.remotePort()) : serialName();
     log(where + ": "
         + text(logLabel, {},
                logLabel == kLabelTransferLeftOpen

@@ -52,3 +52,9 @@ std::optional<LanAddress> parseLanAddress(const std::string& text)
         return std::nullopt;
     return a;
 }
+
+std::string formatLanAddress(const std::string& host, uint16_t port)
+{
+    const bool v6 = host.find(':') != std::string::npos;
+    return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+}

@@ -15,3 +15,10 @@ struct LanAddress {
 // Leading and trailing blanks are ignored. A bare IPv6 address (more than one colon, no
 // brackets) is taken whole with port 23. nullopt for an empty host or a bad port number.
 std::optional<LanAddress> parseLanAddress(const std::string& text);
+
+// "host:port" as the log and the messages name an address, with an IPv6 host in brackets.
+std::string formatLanAddress(const std::string& host, uint16_t port);
+inline std::string formatLanAddress(const LanAddress& address)
+{
+    return formatLanAddress(address.host, address.port);
+}

@@ -13,12 +13,6 @@ namespace {
 // How often a reconnect that may be interrupted looks whether it was.
 constexpr int64_t kInterruptCheckMs = 100;
 
-std::string hostAndPort(const LanAddress& address)
-{
-    bool v6 = address.host.find(':') != std::string::npos;
-    return (v6 ? "[" + address.host + "]" : address.host) + ":" + std::to_string(address.port);
-}
-
 bool stillConnecting(int state)
 {
     return state == kSockResolvingHost || state == kSockHostResolved || state == kSockConnecting
@@ -113,7 +107,7 @@ void LinkSession::giveUpLan(bool serialGaveWay)
 LanAttempt LinkSession::connectLan(const LanAddress& address, const std::string& shown, StatusLog& log)
 {
     TcpSocket& socket = sockets_.socket();
-    const std::string where = hostAndPort(address);
+    const std::string where = formatLanAddress(address);
     bool serialGaveWay = false;
     try {
         // A socket left over from a connection the peer ended goes first.

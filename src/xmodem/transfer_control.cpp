@@ -8,6 +8,7 @@
 #include "xmodem/xm_sender.h"
 
 #include "files/file_util.h"
+#include "link/lan_address.h"
 #include "link/link_error.h"
 
 #include <algorithm>
@@ -197,9 +198,7 @@ struct TransferControl::Impl {
     {
         if (lan()) {
             const TcpSocket& socket = link.sockets().socket();
-            const std::string& host = socket.remoteHost();
-            const bool v6 = host.find(':') != std::string::npos;
-            return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(socket.remotePort());
+            return formatLanAddress(socket.remoteHost(), socket.remotePort());
         }
         return link.channel().serialName();
     }

@@ -42,6 +42,10 @@ TEST(LanAddress, HostPortAndBracketedV6)
         ASSERT_TRUE(a) << c.text;
         EXPECT_EQ(a->host, c.host);
         EXPECT_EQ(a->port, c.port);
+        // Written back as the log names it: an IPv6 host in brackets, always with its port.
+        const std::string written = formatLanAddress(*a);
+        EXPECT_EQ(parseLanAddress(written)->host, c.host) << written;
+        EXPECT_EQ(written.find('[') == 0, c.host.find(':') != std::string::npos) << written;
     }
     for (const char* bad : {"", "host:", "host:0", "host:70000", "host:2x", "[::1", "[::1]x", ":23"})
         EXPECT_FALSE(parseLanAddress(bad)) << bad;
